@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Lumeward needs, then configures and builds a preset.
+# Usage: scripts/setup.sh [PRESET]   (default: "default"; "sanitize" for the ASan/UBSan build)
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+preset="${1:-default}"
+
+packages=(
+    g++ cmake ninja-build pkg-config python3 ca-certificates
+    libcurl4-openssl-dev libpugixml-dev
+    libgtest-dev libcpp-httplib-dev libbenchmark-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} > 0)); then
+    sudo=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset "$preset"
+cmake --build --preset "$preset"

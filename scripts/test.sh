@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up and runs the whole suite twice: a normal build, then an
+# AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+jobs="$(nproc)"
+
+for preset in default sanitize; do
+    echo "=== ${preset} build"
+    scripts/setup.sh "$preset"
+    echo "=== ${preset} tests"
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --preset "$preset" --parallel "$jobs"
+done
