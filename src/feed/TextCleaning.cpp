@@ -1,0 +1,348 @@
+#include "feed/TextCleaning.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace lumeward::feed {
+
+namespace {
+
+constexpr std::string_view kDoctype = "<!DOCTYPE";
+
+unsigned char byteAt(const char* text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]);
+}
+
+// Carriage return, U+2028 or U+2029 starting at `at`: the characters a run
+// may not cross. A line feed may.
+bool isLineTerminator(const char* text, std::size_t at, std::size_t size) {
+    const unsigned char first = byteAt(text, at);
+    if (first == '\r') {
+        return true;
+    }
+    return first == 0xE2 && at + 2 < size && byteAt(text, at + 1) == 0x80 &&
+           (byteAt(text, at + 2) == 0xA8 || byteAt(text, at + 2) == 0xA9);
+}
+
+// The first byte at or after `from` that can close or stop a run: ">", a
+// carriage return or the lead byte of U+2028/U+2029 (0xE2).
+std::size_t findRunStop(const char* text, std::size_t from, std::size_t size) {
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i close = _mm_set1_epi8('>');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xE2));
+    for (; at + 16 <= size; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, close), _mm_cmpeq_epi8(block, cr)),
+                         _mm_cmpeq_epi8(block, lead));
+        if (const int mask = _mm_movemask_epi8(hits)) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
+    }
+#endif
+    for (; at < size; ++at) {
+        const unsigned char byte = byteAt(text, at);
+        if (byte == '>' || byte == '\r' || byte == 0xE2) {
+            return at;
+        }
+    }
+    return size;
+}
+
+// Where a run whose first character sits at `first` ends: the nearest ">" at
+// first + 1 or later with no line terminator from `first` on. When there is
+// none, `closed` is false and `at` is the line terminator or the end of text
+// that stopped the search; no run starting before `at` can succeed then.
+struct RunEnd {
+    bool closed;
+    std::size_t at;
+};
+
+RunEnd findRunEnd(const char* text, std::size_t first, std::size_t size) {
+    if (first >= size || isLineTerminator(text, first, size)) {
+        return {false, first};
+    }
+    std::size_t at = first + 1;
+    while ((at = findRunStop(text, at, size)) < size) {
+        if (text[at] == '>') {
+            return {true, at};
+        }
+        if (isLineTerminator(text, at, size)) {
+            return {false, at};
+        }
+        ++at;
+    }
+    return {false, size};
+}
+
+// "<!DOCTYPE" in any ASCII letter case at `at`.
+bool startsDoctype(const char* text, std::size_t at, std::size_t size) {
+    if (size - at < kDoctype.size()) {
+        return false;
+    }
+    for (std::size_t i = 2; i < kDoctype.size(); ++i) {
+        // Setting 0x20 folds only the matching upper-case letter onto the lower-case one.
+        if ((byteAt(text, at + i) | 0x20) != (static_cast<unsigned char>(kDoctype[i]) | 0x20)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isForbiddenControl(unsigned char byte) {
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
+// Bytes where cleanFeedText has to look closer: forbidden controls, the lead
+// byte 0xEF of U+FFFE/U+FFFF and, when declarations are still possible, a "<"
+// followed by "!".
+template <bool kFindDeclarations>
+bool isCandidate(const char* text, std::size_t at, std::size_t size) {
+    const unsigned char byte = byteAt(text, at);
+    if (isForbiddenControl(byte) || byte == 0xEF) {
+        return true;
+    }
+    if constexpr (kFindDeclarations) {
+        return byte == '<' && at + 1 < size && text[at + 1] == '!';
+    }
+    return false;
+}
+
+template <bool kFindDeclarations>
+std::size_t findCandidate(const char* text, std::size_t from, std::size_t size) {
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i maxControl = _mm_set1_epi8(0x1F);
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xEF));
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i bang = _mm_set1_epi8('!');
+    // One byte of look-ahead for the "!" after "<".
+    for (; at + 17 <= size; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, maxControl), block);
+        const __m128i allowed =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, tab), _mm_cmpeq_epi8(block, lineFeed)),
+                         _mm_cmpeq_epi8(block, cr));
+        __m128i hits =
+            _mm_or_si128(_mm_andnot_si128(allowed, control), _mm_cmpeq_epi8(block, lead));
+        if constexpr (kFindDeclarations) {
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + 1));
+            hits = _mm_or_si128(
+                hits, _mm_and_si128(_mm_cmpeq_epi8(block, open), _mm_cmpeq_epi8(next, bang)));
+        }
+        if (const int mask = _mm_movemask_epi8(hits)) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        }
+    }
+#endif
+    for (; at < size; ++at) {
+        if (isCandidate<kFindDeclarations>(text, at, size)) {
+            return at;
+        }
+    }
+    return size;
+}
+
+// How many bytes cleanFeedText removes at a candidate `at` (0: none). A failed
+// declaration moves `noDeclarationBefore` to where its search stopped.
+std::size_t removalAt(const char* text, std::size_t at, std::size_t size,
+                      std::size_t& noDeclarationBefore) {
+    const unsigned char byte = byteAt(text, at);
+    if (byte == '<') {
+        if (!startsDoctype(text, at, size)) {
+            return 0;
+        }
+        const RunEnd end = findRunEnd(text, at + kDoctype.size(), size);
+        if (end.closed) {
+            return end.at + 1 - at;
+        }
+        noDeclarationBefore = end.at;
+        return 0;
+    }
+    if (byte == 0xEF) {
+        const bool nonCharacter = at + 2 < size && byteAt(text, at + 1) == 0xBF &&
+                                  (byteAt(text, at + 2) == 0xBE || byteAt(text, at + 2) == 0xBF);
+        return nonCharacter ? 3 : 0;
+    }
+    return 1;
+}
+
+// stripHtml looks at the text 32 bytes at a time: where a run may open ("<")
+// and where an open run may close or stop (">", carriage return, 0xE2).
+constexpr std::size_t kBlockSize = 32;
+
+struct BlockMarks {
+    std::uint32_t opens;
+    std::uint32_t stops;
+};
+
+BlockMarks markBlock(const char* block) {
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i close = _mm_set1_epi8('>');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xE2));
+    BlockMarks marks{0, 0};
+    for (std::size_t half = 0; half < 2; ++half) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * half));
+        const __m128i stops =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, close), _mm_cmpeq_epi8(bytes, cr)),
+                         _mm_cmpeq_epi8(bytes, lead));
+        const auto shift = static_cast<unsigned>(16 * half);
+        marks.opens |= static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, open)))
+                       << shift;
+        marks.stops |= static_cast<std::uint32_t>(_mm_movemask_epi8(stops)) << shift;
+    }
+    return marks;
+#else
+    BlockMarks marks{0, 0};
+    for (std::size_t i = 0; i < kBlockSize; ++i) {
+        const unsigned char byte = byteAt(block, i);
+        marks.opens |= static_cast<std::uint32_t>(byte == '<') << i;
+        marks.stops |= static_cast<std::uint32_t>(byte == '>' || byte == '\r' || byte == 0xE2) << i;
+    }
+    return marks;
+#endif
+}
+
+// Copies `count` bytes of a span that has `readable` bytes behind it. Spans are
+// mostly short, so they go in whole fixed-size chunks (no library call) when
+// the source and the equally large destination have room for the excess,
+// which the next span overwrites.
+std::size_t copySpan(char* to, const char* from, std::size_t count, std::size_t readable) {
+    constexpr std::size_t kChunk = 64;
+    if (count + kChunk <= readable) {
+        for (std::size_t i = 0; i < count; i += kChunk) {
+            std::memcpy(to + i, from + i, kChunk);
+        }
+    } else {
+        std::memcpy(to, from, count);
+    }
+    return count;
+}
+
+// Clears the marks of `bit` and every position before it.
+std::uint32_t clearThrough(std::uint32_t marks, unsigned bit) {
+    return bit == 31 ? 0 : marks & ~((2u << bit) - 1);
+}
+
+}  // namespace
+
+std::string cleanFeedText(std::string&& text) {
+    char* data = text.data();
+    const std::size_t size = text.size();
+    std::size_t kept = 0;      // bytes already compacted to the front
+    std::size_t keepFrom = 0;  // start of the span not yet compacted
+    // After a declaration fails for lack of ">", none can start before this point.
+    std::size_t noDeclarationBefore = 0;
+    std::size_t at = 0;
+    while (at < size) {
+        const bool declarationsPossible = at >= noDeclarationBefore;
+        const std::size_t end = declarationsPossible ? size : noDeclarationBefore;
+        at = declarationsPossible ? findCandidate<true>(data, at, end)
+                                  : findCandidate<false>(data, at, end);
+        if (at == end) {
+            continue;
+        }
+        const std::size_t removed = removalAt(data, at, size, noDeclarationBefore);
+        if (removed == 0) {
+            ++at;
+            continue;
+        }
+        if (kept != keepFrom) {
+            std::memmove(data + kept, data + keepFrom, at - keepFrom);
+        }
+        kept += at - keepFrom;
+        at += removed;
+        keepFrom = at;
+    }
+    if (keepFrom == 0) {
+        return std::move(text);
+    }
+    std::memmove(data + kept, data + keepFrom, size - keepFrom);
+    text.resize(kept + size - keepFrom);
+    return std::move(text);
+}
+
+std::string stripHtml(std::string_view text) {
+    const char* data = text.data();
+    const std::size_t size = text.size();
+    std::string result(size, '\0');
+    char* out = result.data();
+    std::size_t written = 0;
+    constexpr std::size_t kNone = std::string_view::npos;
+    std::size_t open = kNone;  // the "<" of the run in progress
+    std::size_t keepFrom = 0;
+    for (std::size_t base = 0; base < size; base += kBlockSize) {
+        BlockMarks marks;
+        if (size - base >= kBlockSize) {
+            marks = markBlock(data + base);
+        } else {
+            std::array<char, kBlockSize> tail{};
+            std::memcpy(tail.data(), data + base, size - base);
+            marks = markBlock(tail.data());
+        }
+        while (true) {
+            if (open == kNone) {
+                if (marks.opens == 0) {
+                    break;
+                }
+                const auto bit = static_cast<unsigned>(__builtin_ctz(marks.opens));
+                open = base + bit;
+                marks.opens = clearThrough(marks.opens, bit);
+                marks.stops = clearThrough(marks.stops, bit);
+                continue;
+            }
+            if (marks.stops == 0) {
+                break;
+            }
+            const auto bit = static_cast<unsigned>(__builtin_ctz(marks.stops));
+            const std::size_t at = base + bit;
+            marks.stops &= marks.stops - 1;
+            if (data[at] == '>') {
+                // A ">" right after "<" is the run's first character, not its end.
+                if (at < open + 2) {
+                    continue;
+                }
+                written +=
+                    copySpan(out + written, data + keepFrom, open - keepFrom, size - keepFrom);
+                keepFrom = at + 1;
+            } else if (!isLineTerminator(data, at, size)) {
+                continue;
+            }
+            // Closed or stopped: a "<" met on the way opens nothing either.
+            open = kNone;
+            marks.opens = clearThrough(marks.opens, bit);
+        }
+    }
+    written += copySpan(out + written, data + keepFrom, size - keepFrom, size - keepFrom);
+    result.resize(written);
+    if (written < size) {
+        result.shrink_to_fit();  // items keep their texts long after the document is gone
+    }
+    return result;
+}
+
+std::string TextCleaner::cleanFeedText(std::string&& text) const {
+    return feed::cleanFeedText(std::move(text));
+}
+
+std::string TextCleaner::stripHtml(std::string_view text) const {
+    return feed::stripHtml(text);
+}
+
+}  // namespace lumeward::feed
