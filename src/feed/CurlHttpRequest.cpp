@@ -1,0 +1,267 @@
+#include "feed/CurlHttpRequest.h"
+
+#include "feed/TextDecoding.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace lumeward::feed {
+
+namespace {
+
+struct EasyHandleDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
+
+// What the callbacks collect while libcurl runs one exchange.
+struct ResponseCollector {
+    CURL* handle = nullptr;
+    std::size_t maxBodyBytes = 0;
+    bool bodyTooLarge = false;
+    std::string statusText;
+    std::string contentType;
+    std::string body;
+};
+
+bool equalsIgnoringCase(std::string_view left, std::string_view right) {
+    return std::ranges::equal(left, right, [](unsigned char a, unsigned char b) {
+        return std::tolower(a) == std::tolower(b);
+    });
+}
+
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// "HTTP/1.1 404 Not Found" -> "Not Found"; the phrase may be missing.
+std::string_view reasonPhrase(std::string_view statusLine) {
+    const auto afterVersion = statusLine.find(' ');
+    if (afterVersion == std::string_view::npos) {
+        return {};
+    }
+    const auto afterCode = statusLine.find(' ', afterVersion + 1);
+    if (afterCode == std::string_view::npos) {
+        return {};
+    }
+    return trimmed(statusLine.substr(afterCode + 1));
+}
+
+// libcurl reports the status line and headers of every response on the way,
+// redirects and authentication probes included; only the last one counts.
+std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* userData) {
+    auto& collector = *static_cast<ResponseCollector*>(userData);
+    const std::string_view line(data, size * count);
+    constexpr std::string_view kContentType = "content-type:";
+    if (line.starts_with("HTTP/")) {
+        collector.statusText = reasonPhrase(line);
+        collector.contentType.clear();
+        collector.body.clear();
+    } else if (line.size() >= kContentType.size() &&
+               equalsIgnoringCase(line.substr(0, kContentType.size()), kContentType)) {
+        collector.contentType = trimmed(line.substr(kContentType.size()));
+    }
+    return size * count;
+}
+
+// Growing a large body step by step copies it and touches fresh pages each
+// time; one allocation of the announced size avoids both.
+void reserveAnnouncedSize(ResponseCollector& collector) {
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(collector.handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
+            CURLE_OK &&
+        announced > 0) {
+        collector.body.reserve(
+            std::min(static_cast<std::size_t>(announced), collector.maxBodyBytes));
+    }
+}
+
+std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* userData) {
+    auto& collector = *static_cast<ResponseCollector*>(userData);
+    const std::size_t length = size * count;
+    if (length > collector.maxBodyBytes - collector.body.size()) {
+        collector.bodyTooLarge = true;
+        return 0;  // anything short of length aborts the transfer
+    }
+    if (collector.body.empty()) {
+        reserveAnnouncedSize(collector);
+    }
+    collector.body.append(data, length);
+    return length;
+}
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT); code != CURLE_OK) {
+            throw ComponentError(
+                code, std::string("Cannot initialise libcurl: ") + curl_easy_strerror(code));
+        }
+    });
+}
+
+// An option libcurl refuses would silently weaken the exchange (protocols,
+// limits), so every refusal is a failure.
+template <typename Value>
+void setOption(CURL* handle, CURLoption option, Value value) {
+    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
+        throw ComponentError(
+            code, std::string("Cannot configure the HTTP request: ") + curl_easy_strerror(code));
+    }
+}
+
+std::string describeSize(std::size_t bytes) {
+    constexpr std::size_t kKiB = 1024;
+    constexpr std::size_t kMiB = kKiB * 1024;
+    if (bytes != 0 && bytes % kMiB == 0) {
+        return std::to_string(bytes / kMiB) + " MiB";
+    }
+    if (bytes != 0 && bytes % kKiB == 0) {
+        return std::to_string(bytes / kKiB) + " KiB";
+    }
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+CurlHttpRequest::CurlHttpRequest(HttpLimits limits) : m_limits(limits) {}
+
+CurlHttpRequest::~CurlHttpRequest() = default;
+
+void CurlHttpRequest::open(std::string_view method, std::string_view url, bool async) {
+    if (!equalsIgnoringCase(method, "GET")) {
+        throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT, "HTTP method '" + std::string(method) +
+                                                              "' is not supported; only GET is");
+    }
+    if (async) {
+        throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT,
+                             "Asynchronous HTTP requests are not supported");
+    }
+    m_url = url;
+    m_hasServerCredentials = false;
+    m_hasProxyCredentials = false;
+    m_opened = true;
+    clearResponse();
+}
+
+void CurlHttpRequest::open(std::string_view method, std::string_view url, bool async,
+                           std::string_view user, std::string_view password) {
+    open(method, url, async);
+    if (!user.empty() || !password.empty()) {
+        setCredentials(user, password, CredentialTarget::Server);
+    }
+}
+
+void CurlHttpRequest::setCredentials(std::string_view user, std::string_view password,
+                                     CredentialTarget target) {
+    if (!m_opened) {
+        throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT,
+                             "Credentials set before the HTTP request was opened");
+    }
+    if (target == CredentialTarget::Proxy) {
+        m_proxyUser = user;
+        m_proxyPassword = password;
+        m_hasProxyCredentials = true;
+    } else {
+        m_serverUser = user;
+        m_serverPassword = password;
+        m_hasServerCredentials = true;
+    }
+}
+
+void CurlHttpRequest::send() {
+    if (!m_opened) {
+        throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT, "HTTP request sent before it was opened");
+    }
+    clearResponse();
+
+    initialiseCurlOnce();
+    const EasyHandle handle(curl_easy_init());
+    if (!handle) {
+        throw ComponentError(CURLE_FAILED_INIT, "Cannot create a libcurl handle");
+    }
+    CURL* const easy = handle.get();
+    char errorText[CURL_ERROR_SIZE] = {};
+    ResponseCollector collector;
+    collector.handle = easy;
+    collector.maxBodyBytes = m_limits.maxBodyBytes;
+
+    setOption(easy, CURLOPT_ERRORBUFFER, errorText);
+    setOption(easy, CURLOPT_URL, m_url.c_str());
+    setOption(easy, CURLOPT_NOSIGNAL, 1L);
+    setOption(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    setOption(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    setOption(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    setOption(easy, CURLOPT_MAXREDIRS, m_limits.maxRedirects);
+    setOption(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_limits.connectTimeout.count()));
+    setOption(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    setOption(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_limits.stallTime.count()));
+    setOption(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBodyBytes));
+    setOption(easy, CURLOPT_USERAGENT, "Lumeward/" LUMEWARD_VERSION);
+    setOption(easy, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
+    // HTTP/1.1 keeps the reason phrase that HTTP/2 drops.
+    setOption(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    setOption(easy, CURLOPT_HEADERFUNCTION, &onHeaderLine);
+    setOption(easy, CURLOPT_HEADERDATA, &collector);
+    setOption(easy, CURLOPT_WRITEFUNCTION, &onBodyData);
+    setOption(easy, CURLOPT_WRITEDATA, &collector);
+    if (m_hasServerCredentials) {
+        setOption(easy, CURLOPT_USERNAME, m_serverUser.c_str());
+        setOption(easy, CURLOPT_PASSWORD, m_serverPassword.c_str());
+        setOption(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+    }
+    if (m_hasProxyCredentials) {
+        setOption(easy, CURLOPT_PROXYUSERNAME, m_proxyUser.c_str());
+        setOption(easy, CURLOPT_PROXYPASSWORD, m_proxyPassword.c_str());
+        setOption(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+    }
+
+    const CURLcode result = curl_easy_perform(easy);
+    if (collector.bodyTooLarge || result == CURLE_FILESIZE_EXCEEDED) {
+        throw ComponentError(
+            CURLE_FILESIZE_EXCEEDED,
+            "Response from " + m_url + " is larger than " + describeSize(m_limits.maxBodyBytes));
+    }
+    if (result != CURLE_OK) {
+        throw ComponentError(result, errorText[0] != '\0'
+                                         ? std::string(errorText)
+                                         : std::string(curl_easy_strerror(result)));
+    }
+    long responseCode = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &responseCode);
+    m_status = static_cast<std::int32_t>(responseCode);
+    m_statusText = std::move(collector.statusText);
+    m_contentType = std::move(collector.contentType);
+    m_body = std::move(collector.body);
+}
+
+void CurlHttpRequest::clearResponse() {
+    m_status = 0;
+    m_statusText.clear();
+    m_contentType.clear();
+    m_body.clear();
+}
+
+std::string CurlHttpRequest::statusText() const {
+    return m_statusText;
+}
+
+std::int32_t CurlHttpRequest::status() const {
+    return m_status;
+}
+
+std::string CurlHttpRequest::takeResponseText() {
+    return decodeResponseBody(std::exchange(m_body, {}), m_contentType);
+}
+
+}  // namespace lumeward::feed

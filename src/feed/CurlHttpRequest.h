@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "feed/HttpRequest.h"
+
+namespace lumeward::feed {
+
+// Limits of one exchange. The defaults are the program's; tests shorten them.
+struct HttpLimits {
+    std::chrono::seconds connectTimeout{60};
+    // A transfer below one byte per second for this long has stalled.
+    std::chrono::seconds stallTime{30};
+    std::size_t maxBodyBytes = std::size_t{64} << 20;
+    long maxRedirects = 10;
+};
+
+// The libcurl request behind all four HTTP component names: HTTP and HTTPS
+// with certificate checks, redirects, compressed bodies and the environment's
+// proxy settings. Failures throw ComponentError with libcurl's code and text.
+class CurlHttpRequest : public HttpRequest {
+public:
+    explicit CurlHttpRequest(HttpLimits limits = {});
+    ~CurlHttpRequest() override;
+
+    void open(std::string_view method, std::string_view url, bool async) override;
+    void open(std::string_view method, std::string_view url, bool async, std::string_view user,
+              std::string_view password) override;
+    void setCredentials(std::string_view user, std::string_view password,
+                        CredentialTarget target) override;
+    void send() override;
+
+    std::string statusText() const override;
+    std::int32_t status() const override;
+    std::string takeResponseText() override;
+
+private:
+    void clearResponse();
+
+    HttpLimits m_limits;
+    std::string m_url;
+    std::string m_serverUser, m_serverPassword;
+    std::string m_proxyUser, m_proxyPassword;
+    bool m_hasServerCredentials = false;
+    bool m_hasProxyCredentials = false;
+    bool m_opened = false;
+    std::int32_t m_status = 0;
+    std::string m_statusText;
+    std::string m_contentType;
+    std::string m_body;
+};
+
+}  // namespace lumeward::feed

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "feed/Component.h"
+
+namespace lumeward::feed {
+
+// Where SetCredentials puts a user name and password.
+enum class CredentialTarget : std::int32_t { Server = 0, Proxy = 1 };
+
+// One synchronous HTTP exchange, called the way the reader calls its HTTP
+// components. Every call may throw ComponentError.
+class HttpRequest : public Component {
+public:
+    virtual void open(std::string_view method, std::string_view url, bool async) = 0;
+    // The XMLHTTP form: empty user name and password mean no credentials.
+    virtual void open(std::string_view method, std::string_view url, bool async,
+                      std::string_view user, std::string_view password) = 0;
+    virtual void setCredentials(std::string_view user, std::string_view password,
+                                CredentialTarget target) = 0;
+    // Returns once the whole response is in.
+    virtual void send() = 0;
+
+    virtual std::string statusText() const = 0;
+    virtual std::int32_t status() const = 0;
+    // The body decoded to UTF-8; hands the text over, so a second call yields "".
+    virtual std::string takeResponseText() = 0;
+};
+
+}  // namespace lumeward::feed
