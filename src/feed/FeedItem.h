@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace lumeward::feed {
+
+// One feed entry. Written once by the reader, read-only for everybody else.
+class FeedItem {
+public:
+    const std::string& URL() const { return m_url; }
+    const std::string& Title() const { return m_title; }
+    const std::string& Description() const { return m_description; }
+
+private:
+    friend class FeedReader;
+
+    void URL(std::string value) { m_url = std::move(value); }
+    void Title(std::string value) { m_title = std::move(value); }
+    void Description(std::string value) { m_description = std::move(value); }
+
+    std::string m_url;
+    std::string m_title;
+    std::string m_description;
+};
+
+}  // namespace lumeward::feed

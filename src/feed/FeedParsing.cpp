@@ -1,0 +1,81 @@
+// How a loaded document becomes items: kind recognition and field look-ups.
+#include <array>
+
+#include "feed/FeedReader.h"
+#include "feed/XmlDocument.h"
+
+namespace lumeward::feed {
+
+namespace {
+
+struct KindPaths {
+    std::int32_t kind;
+    std::string_view items;
+    std::string_view url;
+    std::string_view title;
+    std::string_view description;
+};
+
+// In recognition order.
+constexpr std::array<KindPaths, 3> kKinds{{
+    {kRssFeed, "/rss/channel/item", "link", "title", "description"},
+    {kRdfFeed, "/rdf:RDF/item", "link", "title", "description"},
+    {kAtomFeed, "/feed/entry", "link[@rel='alternate']/@href", "title", "content"},
+}};
+
+const KindPaths* pathsOf(std::int32_t kind) {
+    for (const auto& paths : kKinds) {
+        if (paths.kind == kind) {
+            return &paths;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML) {
+    try {
+        const auto root = document.root();
+        if (lType == kUnknownFeed) {
+            for (const auto& paths : kKinds) {
+                if (document.selectSingleNode(root, paths.items)) {
+                    lType = paths.kind;
+                    break;
+                }
+            }
+        }
+        m_feedType = lType;
+        const KindPaths* paths = pathsOf(lType);
+        if (!paths) {
+            return false;
+        }
+        const auto entries = document.selectNodes(root, paths->items);
+        m_items->reserve(m_items->size() + entries.size());
+        for (const auto& entry : entries) {
+            FeedItem item;
+            item.URL(GetNodeText(document, entry.node(), paths->url));
+            item.Title(GetNodeText(document, entry.node(), paths->title));
+            auto text = GetNodeText(document, entry.node(), paths->description);
+            item.Description(bAllowHTML ? std::move(text) : StripHTML(text));
+            m_items->push_back(std::move(item));
+        }
+        return true;
+    } catch (...) {
+        RecordCurrentException();
+    }
+    return false;
+}
+
+std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
+                                    std::string_view path) {
+    try {
+        const auto node = document.selectSingleNode(context, path);
+        return node ? XmlDocument::nodeText(node) : std::string();
+    } catch (...) {
+        RecordCurrentException();
+    }
+    return {};
+}
+
+}  // namespace lumeward::feed

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "feed/ComponentRegistry.h"
+#include "feed/FeedItem.h"
+
+namespace pugi {
+class xml_node;
+}
+
+namespace lumeward::feed {
+
+class HttpRequest;
+class TextCleaner;
+class XmlDocument;
+
+// Feed kind codes, as FeedType reports them.
+enum FeedKind : std::int32_t { kUnknownFeed = 0, kRssFeed = 1, kRdfFeed = 2, kAtomFeed = 3 };
+
+// The entries of one read, in document order. A later read starts a new list,
+// so a list a caller holds never changes.
+using FeedItemList = std::vector<FeedItem>;
+
+// Reads one feed address into a list of items. No failure escapes ReadFeed:
+// each is recorded in LastErrorCode and LastErrorDesc (the last one wins).
+class FeedReader {
+public:
+    FeedReader();
+    explicit FeedReader(std::shared_ptr<const ComponentRegistry> registry);
+    ~FeedReader();
+    FeedReader(const FeedReader&) = delete;
+    FeedReader& operator=(const FeedReader&) = delete;
+
+    // lType 0 recognises the kind and writes it back; any other value forces it.
+    // True when a document loaded and parsed and the last HTTP status was 200.
+    bool ReadFeed(std::string_view sURL, std::string_view sUserName, std::string_view sPassWord,
+                  std::int32_t& lType, bool bAllowHTML = false);
+    bool ReadFeed(std::string_view sURL, std::string_view sUserName = {},
+                  std::string_view sPassWord = {});
+    std::int32_t LastHTTPStatus() const { return m_lastHttpStatus; }
+    const std::string& LastHTTPStatusText() const { return m_lastHttpStatusText; }
+    std::int32_t LastErrorCode() const { return m_lastErrorCode; }
+    const std::string& LastErrorDesc() const { return m_lastErrorDesc; }
+    const std::string& ProxyUser() const { return m_proxyUser; }
+    const std::string& ProxyPass() const { return m_proxyPass; }
+    void ProxyUser(std::string value) { m_proxyUser = std::move(value); }
+    void ProxyPass(std::string value) { m_proxyPass = std::move(value); }
+    std::int32_t FeedType() const { return m_feedType; }
+    std::string FeedTypeString() const;
+    std::shared_ptr<const FeedItemList> FeedItems() const { return m_items; }
+    // Throws ComponentError when the reader has no text cleaner.
+    std::string StripHTML(std::string_view sString) const;
+    void Clear();
+
+private:
+    std::string DownloadFeedText(std::string_view sURL, std::string_view sUserName,
+                                 std::string_view sPassWord, std::string_view componentName);
+    template <class T>
+    std::unique_ptr<T> CreateComponent(std::string_view name);
+    bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    std::string GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
+                            std::string_view path);
+    std::string CleanFeedText(std::string&& text) const;
+    void RecordError(std::int32_t number, std::string text);
+    // Records the exception being handled; call only inside a catch block.
+    void RecordCurrentException();
+
+    std::shared_ptr<const ComponentRegistry> m_registry;
+    std::unique_ptr<TextCleaner> m_regExp;
+    std::int32_t m_lastHttpStatus = 0;
+    std::string m_lastHttpStatusText;
+    std::int32_t m_lastErrorCode = 0;
+    std::string m_lastErrorDesc;
+    std::shared_ptr<FeedItemList> m_items;
+    std::int32_t m_feedType = kUnknownFeed;
+    std::string m_proxyUser;
+    std::string m_proxyPass;
+};
+
+// The name FeedTypeString gives a kind code.
+std::string_view feedTypeName(std::int32_t code);
+
+}  // namespace lumeward::feed
