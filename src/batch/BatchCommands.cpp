@@ -1,0 +1,148 @@
+#include "batch/BatchCommands.h"
+
+#include <cstdint>
+#include <iterator>
+#include <span>
+#include <stdexcept>
+#include <string_view>
+
+#include "batch/JsonWriter.h"
+#include "feed/FeedReader.h"
+#include "workflows/AddressFile.h"
+
+namespace lumeward::batch {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "Usage: lumeward-batch list ADDRESS...\n"
+    "       lumeward-batch --help | --version\n"
+    "\n"
+    "list    reads each feed in order and prints one JSON object per line with the\n"
+    "        result of the read and the feed's items (url, title, description).\n"
+    "\n"
+    "ADDRESS is a feed URL, or @FILE for a file of addresses, one per line.\n"
+    "\n"
+    "Exit status: 0 when every feed was read, 1 when any read failed,\n"
+    "2 for a usage error.\n";
+
+int usageError(std::ostream& err, std::string_view message) {
+    err << "lumeward-batch: " << message << "\nTry 'lumeward-batch --help' for more information.\n";
+    return kExitUsage;
+}
+
+// Replaces each @FILE argument by the addresses the file holds, in place.
+std::vector<std::string> expandAddresses(std::span<const std::string> arguments) {
+    std::vector<std::string> addresses;
+    for (const auto& argument : arguments) {
+        if (argument.starts_with('@')) {
+            auto fromFile = workflows::readAddressFile(argument.substr(1));
+            addresses.insert(addresses.end(), std::make_move_iterator(fromFile.begin()),
+                             std::make_move_iterator(fromFile.end()));
+        } else {
+            addresses.push_back(argument);
+        }
+    }
+    return addresses;
+}
+
+void appendNumberMember(std::string& line, std::string_view key, std::int32_t value) {
+    line += key;
+    line += std::to_string(value);
+}
+
+void appendStringMember(std::string& line, std::string_view key, std::string_view value) {
+    line += key;
+    appendJsonString(line, value);
+}
+
+// Writes one line through a small reused buffer: a feed of several MB then
+// needs no line of the same size in memory, nor the fresh pages it would take.
+void writeListLine(std::ostream& out, std::string& buffer, std::string_view address, bool ok,
+                   const feed::FeedReader& reader) {
+    constexpr std::size_t kFlushAt = 64 * 1024;
+    const auto flushIfFull = [&] {
+        if (buffer.size() >= kFlushAt) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
+    };
+    buffer.clear();
+    appendStringMember(buffer, "{\"feed\":", address);
+    buffer += ok ? ",\"ok\":true" : ",\"ok\":false";
+    appendNumberMember(buffer, ",\"type\":", reader.FeedType());
+    appendStringMember(buffer, ",\"typeName\":", reader.FeedTypeString());
+    appendNumberMember(buffer, ",\"status\":", reader.LastHTTPStatus());
+    appendStringMember(buffer, ",\"statusText\":", reader.LastHTTPStatusText());
+    appendNumberMember(buffer, ",\"errorCode\":", reader.LastErrorCode());
+    appendStringMember(buffer, ",\"errorDesc\":", reader.LastErrorDesc());
+    buffer += ",\"items\":[";
+    const auto items = reader.FeedItems();
+    for (const auto& item : *items) {
+        if (&item != &items->front()) {
+            buffer += ',';
+        }
+        appendStringMember(buffer, "{\"url\":", item.URL());
+        appendStringMember(buffer, ",\"title\":", item.Title());
+        appendStringMember(buffer, ",\"description\":", item.Description());
+        buffer += '}';
+        flushIfFull();
+    }
+    buffer += "]}\n";
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+}
+
+int listFeeds(const std::vector<std::string>& addresses, std::ostream& out, std::ostream& err) {
+    feed::FeedReader reader;
+    bool everyReadSucceeded = true;
+    std::string line;
+    for (const auto& address : addresses) {
+        std::int32_t type = feed::kUnknownFeed;
+        const bool ok = reader.ReadFeed(address, {}, {}, type, false);
+        everyReadSucceeded = everyReadSucceeded && ok;
+        writeListLine(out, line, address, ok, reader);
+        // Flushed per line, so a reader of the output sees each feed as it completes.
+        out.flush();
+        if (!out) {
+            err << "lumeward-batch: cannot write the output\n";
+            return kExitFailure;
+        }
+    }
+    return everyReadSucceeded ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        return usageError(err, "no command given");
+    }
+    const auto& command = args.front();
+    if (command == "--help" || command == "--version") {
+        if (args.size() > 1) {
+            return usageError(err, "unexpected argument '" + args[1] + "' after " + command);
+        }
+        if (command == "--help") {
+            out << kHelp;
+        } else {
+            out << "lumeward-batch " LUMEWARD_VERSION "\n";
+        }
+        return kExitSuccess;
+    }
+    if (command != "list") {
+        return usageError(err, "unknown command '" + command + "'");
+    }
+    if (args.size() < 2) {
+        return usageError(err, "list needs at least one address");
+    }
+    std::vector<std::string> addresses;
+    try {
+        addresses = expandAddresses(std::span(args).subspan(1));
+    } catch (const std::runtime_error& error) {
+        err << "lumeward-batch: " << error.what() << '\n';
+        return kExitUsage;
+    }
+    return listFeeds(addresses, out, err);
+}
+
+}  // namespace lumeward::batch
