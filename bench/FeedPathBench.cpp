@@ -1,0 +1,140 @@
+// The whole path from response bytes to items (decode, clean, load, recognise,
+// build items, strip tags) through FeedReader::ReadFeed, with the network
+// replaced by an in-memory HTTP component. Also reports the peak heap use of
+// one read relative to the feed's size.
+#include <malloc.h>
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "feed/FeedReader.h"
+#include "feed/HttpRequest.h"
+#include "feed/TextDecoding.h"
+
+namespace {
+
+// Live and peak heap bytes, counted for operator new and for pugixml.
+std::size_t g_liveBytes = 0;
+std::size_t g_peakBytes = 0;
+
+void* countedAllocate(std::size_t size) {
+    void* block = std::malloc(size);
+    if (block) {
+        g_liveBytes += malloc_usable_size(block);
+        g_peakBytes = std::max(g_peakBytes, g_liveBytes);
+    }
+    return block;
+}
+
+void countedFree(void* block) {
+    if (block) {
+        g_liveBytes -= malloc_usable_size(block);
+        std::free(block);
+    }
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* block = countedAllocate(size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+    countedFree(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    countedFree(block);
+}
+
+namespace {
+
+using namespace lumeward::feed;
+
+const std::string& corpusFile(const std::string& name) {
+    static std::map<std::string, std::string> files;
+    auto& bytes = files[name];
+    if (bytes.empty()) {
+        std::ifstream in(std::string(LUMEWARD_BENCH_CORPUS_DIR) + "/" + name, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return bytes;
+}
+
+// Answers every GET with the named corpus file, as a server would send it.
+class MemoryRequest : public HttpRequest {
+public:
+    void open(std::string_view, std::string_view url, bool) override { m_name = url; }
+    void open(std::string_view method, std::string_view url, bool async, std::string_view,
+              std::string_view) override {
+        open(method, url, async);
+    }
+    void setCredentials(std::string_view, std::string_view, CredentialTarget) override {}
+    void send() override { m_body = corpusFile(m_name); }
+    std::string statusText() const override { return "OK"; }
+    std::int32_t status() const override { return 200; }
+    std::string takeResponseText() override {
+        return decodeResponseBody(std::move(m_body), "application/xml");
+    }
+
+private:
+    std::string m_name;
+    std::string m_body;
+};
+
+std::shared_ptr<const ComponentRegistry> memoryRegistry() {
+    auto registry = ComponentRegistry::standard();
+    registry.add(component_names::kWinHttp, [] { return std::make_unique<MemoryRequest>(); });
+    return std::make_shared<const ComponentRegistry>(std::move(registry));
+}
+
+void BM_ReadFeed(benchmark::State& state, const std::string& name) {
+    const auto& bytes = corpusFile(name);
+    if (bytes.empty()) {
+        state.SkipWithError("corpus missing: run python3 bench/gen_corpus.py bench/corpus");
+        return;
+    }
+    pugi::set_memory_management_functions(countedAllocate, countedFree);
+    FeedReader reader(memoryRegistry());
+    {
+        // Heap use of one read by a reader that holds nothing yet: the peak, and
+        // what the items keep afterwards.
+        FeedReader fresh(memoryRegistry());
+        const std::size_t before = g_liveBytes;
+        g_peakBytes = g_liveBytes;
+        fresh.ReadFeed(name);
+        const double size = static_cast<double>(bytes.size());
+        state.counters["peak_heap_x_feed"] = static_cast<double>(g_peakBytes - before) / size;
+        state.counters["items_heap_x_feed"] = static_cast<double>(g_liveBytes - before) / size;
+    }
+    std::size_t items = 0;
+    for (auto _ : state) {
+        if (!reader.ReadFeed(name)) {
+            state.SkipWithError(("read failed: " + reader.LastErrorDesc()).c_str());
+            return;
+        }
+        items = reader.FeedItems()->size();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+    state.counters["items"] = static_cast<double>(items);
+}
+
+BENCHMARK_CAPTURE(BM_ReadFeed, rss2_10k, std::string("rss2-10k.xml"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, atom_10k, std::string("atom-10k.xml"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, rdf_10k, std::string("rdf-10k.xml"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, rss2_20, std::string("rss2-20.xml"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, atom_20, std::string("atom-20.xml"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, rdf_20, std::string("rdf-20.xml"))->Unit(benchmark::kMicrosecond);
+
+}  // namespace
