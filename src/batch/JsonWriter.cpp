@@ -2,52 +2,11 @@
 
 #include <cstddef>
 
+#include "feed/Utf8.h"
+
 namespace lumeward::batch {
 
 namespace {
-
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-struct Utf8Sequence {
-    bool valid;
-    // The whole sequence when valid, else the longest prefix that could have
-    // begun one, so each such prefix is replaced once.
-    std::size_t length;
-};
-
-// Checks the multi-byte sequence at text[start]; rejects overlong forms,
-// surrogates and code points above U+10FFFF.
-Utf8Sequence checkSequence(std::string_view text, std::size_t start) {
-    const auto lead = static_cast<unsigned char>(text[start]);
-    std::size_t trailing = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        trailing = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        trailing = 2;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        trailing = 3;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return {false, 1};
-    }
-    for (std::size_t n = 1; n <= trailing; ++n) {
-        if (start + n >= text.size()) {
-            return {false, n};
-        }
-        const auto byte = static_cast<unsigned char>(text[start + n]);
-        if (byte < low || byte > high) {
-            return {false, n};
-        }
-        low = 0x80;
-        high = 0xBF;
-    }
-    return {true, trailing + 1};
-}
 
 void appendEscape(std::string& out, unsigned char c) {
     switch (c) {
@@ -95,13 +54,13 @@ void appendJsonString(std::string& out, std::string_view text) {
             continue;
         }
         if (c >= 0x80) {
-            const auto sequence = checkSequence(text, i);
+            const auto sequence = feed::readUtf8Sequence(text.substr(i));
             if (sequence.valid) {
                 i += sequence.length;
                 continue;
             }
             out.append(text, runStart, i - runStart);
-            out += kReplacementCharacter;
+            out += feed::kReplacementCharacter;
             i += sequence.length;
         } else {
             out.append(text, runStart, i - runStart);

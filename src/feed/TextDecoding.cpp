@@ -1,6 +1,7 @@
 #include "feed/TextDecoding.h"
 
 #include "feed/CharsetLabels.h"
+#include "feed/Utf8.h"
 
 #include <iconv.h>
 
@@ -18,8 +19,6 @@
 namespace lumeward::feed {
 
 namespace {
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
@@ -54,50 +53,6 @@ std::size_t asciiLength(std::string_view text) {
     return static_cast<std::size_t>(p - begin);
 }
 
-struct Utf8Sequence {
-    std::size_t length;  // of the whole sequence, or of the maximal invalid subpart
-    bool valid;
-};
-
-// Reads the sequence at the start of a non-empty text. Ranges of the second byte follow
-// the table of well-formed UTF-8, which excludes overlongs, surrogates and values over
-// U+10FFFF; an invalid sequence reports the longest prefix that could have started a
-// valid one (at least one byte), which becomes a single U+FFFD.
-Utf8Sequence readUtf8Sequence(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) {
-        return {1, true};
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;
-        high = lead == 0xED ? 0x9F : high;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high;
-    } else {
-        return {1, false};
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if (i == text.size()) {
-            return {i, false};
-        }
-        const auto next = static_cast<unsigned char>(text[i]);
-        if (next < low || next > high) {
-            return {i, false};
-        }
-        low = 0x80;
-        high = 0xBF;
-    }
-    return {length, true};
-}
-
 std::size_t validUtf8Length(std::string_view text) {
     std::size_t pos = 0;
     for (;;) {
@@ -120,7 +75,7 @@ std::string decodeUtf8(std::string&& bytes) {
         return std::move(bytes);
     }
     std::string text;
-    text.reserve(bytes.size() + 2 * kReplacement.size());
+    text.reserve(bytes.size() + 2 * kReplacementCharacter.size());
     std::string_view rest = bytes;
     for (;;) {
         text.append(rest.substr(0, valid));
@@ -128,7 +83,7 @@ std::string decodeUtf8(std::string&& bytes) {
         if (rest.empty()) {
             return text;
         }
-        text.append(kReplacement);
+        text.append(kReplacementCharacter);
         rest.remove_prefix(readUtf8Sequence(rest).length);
         valid = validUtf8Length(rest);
     }
@@ -203,8 +158,8 @@ std::string decodeWithIconv(iconv_t descriptor, std::string&& bytes) {
             break;
         }
         // Grows the text when fewer bytes than the replacement are left.
-        text.replace(used, kReplacement.size(), kReplacement);
-        used += kReplacement.size();
+        text.replace(used, kReplacementCharacter.size(), kReplacementCharacter);
+        used += kReplacementCharacter.size();
         if (errno == EINVAL) {
             inLeft = 0;  // a sequence cut off by the end of the body
         } else {
