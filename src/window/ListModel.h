@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace lumeward::window {
+
+// The rows and column headers behind a ListView. Rows are numbered from 0 here;
+// ListView translates its 1-based item indexes. Every row operation checks its
+// row and yields a neutral value for one out of range.
+class ListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit ListModel(bool withCheckBoxes, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void appendColumn(const QString& header);
+    QString columnHeader(int column) const;
+    bool hasColumn(int column) const;
+
+    // Returns the new row's number.
+    int appendRow(const QString& text);
+    void removeRowAt(int row);
+    void clearRows();
+    QString text(int row) const;
+    // Sub-item k (k >= 1) is shown in column k.
+    QString subItem(int row, int k) const;
+    void setSubItem(int row, int k, const QString& text);
+    bool checked(int row) const;
+    void setChecked(int row, bool checked);
+    void setAllChecked(bool checked);
+    // Asserts in debug builds: an index out of range is a programming error.
+    bool hasRow(int row) const;
+
+private:
+    struct Row {
+        QString text;
+        QStringList subItems;
+        bool checked = false;
+    };
+
+    bool hasSubItemColumn(int k) const;
+    bool showsCheckBox(const QModelIndex& index) const;
+
+    bool m_withCheckBoxes;
+    QStringList m_headers;
+    std::vector<Row> m_rows;
+};
+
+}  // namespace lumeward::window

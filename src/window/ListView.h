@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QTreeView>
+
+#include <optional>
+#include <vector>
+
+namespace lumeward::window {
+
+class ListModel;
+
+// One report-view list: column headers the user can widen by dragging, rows of
+// a text and sub-item texts, and optionally a check box on every row. Items are
+// numbered from 1 in display order. Built on model/view, so that 100,000 rows
+// stay quick to add, check and clear.
+class ListView : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit ListView(bool withCheckBoxes, QWidget* parent = nullptr);
+    ~ListView() override;
+
+    // Column headers, 1-based; widths in twips.
+    void addColumn(const QString& header);
+    int columnCount() const;
+    QString columnHeader(int column) const;
+    void setColumnWidthTwips(int column, int twips);
+    int columnWidthTwips(int column) const;
+
+    // Items, 1-based.
+    qsizetype count() const;
+    // Appends an item with only a text; returns its index.
+    qsizetype add(const QString& text);
+    void remove(qsizetype index);
+    void clear();
+    QString text(qsizetype index) const;
+    // Sub-item k (k >= 1) is shown in column k + 1.
+    QString subItem(qsizetype index, int k) const;
+    void setSubItem(qsizetype index, int k, const QString& text);
+    bool checked(qsizetype index) const;
+    void setChecked(qsizetype index, bool checked);
+    void setAllChecked(bool checked);
+    void ensureVisible(qsizetype index);
+    // The selected item's index, or nothing when no item is selected.
+    std::optional<qsizetype> selectedIndex() const;
+
+signals:
+    // A double-click anywhere on the list.
+    void doubleClickedAnywhere();
+    // A key pressed while the list has the focus, with its Windows virtual-key
+    // code (Delete is 46, letters and digits their upper-case ASCII code, other
+    // keys 0), whatever the modifiers. The list's own handling follows.
+    void keyPressedWithCode(int keyCode);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    ListModel* m_model;
+    // Each column's width as last set in twips; nothing before it is set.
+    std::vector<std::optional<int>> m_columnTwips;
+};
+
+}  // namespace lumeward::window
