@@ -1,0 +1,229 @@
+#include "window/Form1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "window/Dialogs.h"
+#include "window/ListView.h"
+#include "window/LoadListFromFile.h"
+#include "window/Twips.h"
+
+namespace lumeward::window {
+
+namespace {
+
+constexpr int kDeleteKeyCode = 46;
+// The example offered in the input box: a real public news feed.
+constexpr char kExampleFeedAddress[] = "https://feeds.bbci.co.uk/news/rss.xml";
+
+QFont arialBold(double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect twips) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(twips);
+    button->setFont(arialBold(11.25));
+    return button;
+}
+
+}  // namespace
+
+Form1::Form1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
+    setObjectName(QStringLiteral("Form1"));
+    // Fixed size: minimise, but no maximise and no resizing.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(twipsToPixels(6720), twipsToPixels(8325));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    createControls();
+    connectHandlers();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls() {
+    const QFont listFont = arialBold(9);
+
+    m_listView1 = new ListView(false, this);
+    m_listView1->setObjectName(QStringLiteral("ListView1"));
+    m_listView1->setGeometry(twipsRect(120, 90, 6480, 2295));
+    m_listView1->setFont(listFont);
+    m_listView1->setToolTip(
+        tr("Double-click item to remove it. Move bar to right and out of window to reveal full "
+           "names."));
+    m_listView1->setAccessibleName(tr("Feed addresses"));
+    m_listView1->setAccessibleDescription(
+        tr("The feeds to retrieve. Double-click an address or press Delete to remove it."));
+
+    m_pushButton1 =
+        makeButton(this, "PushButton1", tr("Add RSS Feed URL"), twipsRect(120, 2480, 3255, 405));
+    m_pushButton6 = makeButton(this, "PushButton6", tr("Load RSS URLs From File"),
+                               twipsRect(3480, 2480, 3120, 405));
+    m_pushButton2 = makeButton(this, "PushButton2", tr("Start Retrieving Data"),
+                               twipsRect(120, 2980, 6480, 405));
+
+    m_listView2 = new ListView(true, this);
+    m_listView2->setObjectName(QStringLiteral("ListView2"));
+    m_listView2->setGeometry(twipsRect(120, 3480, 6480, 2295));
+    m_listView2->setFont(listFont);
+    m_listView2->setToolTip(tr("Move bar to right and out of window to reveal full names."));
+    m_listView2->setAccessibleName(tr("Results"));
+    m_listView2->setAccessibleDescription(
+        tr("The items retrieved: feed address, title, description and link. Checked items are "
+           "saved."));
+
+    m_pushButton4 =
+        makeButton(this, "PushButton4", tr("Check All"), twipsRect(120, 5860, 3255, 405));
+    m_pushButton5 =
+        makeButton(this, "PushButton5", tr("Uncheck All"), twipsRect(3480, 5860, 3120, 405));
+
+    m_frame1 = new QGroupBox(tr("Save Text File(s) To This Folder"), this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->setGeometry(twipsRect(120, 6350, 6480, 800));
+    m_frame1->setFont(listFont);
+
+    m_text1 = new QLineEdit(m_frame1);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setGeometry(twipsRect(240, 300, 5475, 345));
+    m_text1->setFont(listFont);
+    m_text1->setAccessibleName(tr("Output folder"));
+    m_text1->setAccessibleDescription(tr("The folder the checked results are saved to."));
+
+    m_pushButton8 =
+        makeButton(m_frame1, "PushButton8", QStringLiteral("..."), twipsRect(5760, 300, 495, 345));
+    m_pushButton8->setAccessibleName(tr("Browse for output folder"));
+    m_pushButton8->setAccessibleDescription(tr("Choose the folder the results are saved to."));
+
+    m_pushButton3 = makeButton(this, "PushButton3", tr("Save Results As HTML"),
+                               twipsRect(120, 7280, 6480, 405));
+
+    m_progressBar1 = new QProgressBar(this);
+    m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar1->setGeometry(twipsRect(120, 7800, 6480, 405));
+    m_progressBar1->setFont(listFont);
+    m_progressBar1->setRange(0, 100);
+    m_progressBar1->setValue(0);
+    m_progressBar1->setAccessibleName(tr("Retrieval progress"));
+    m_progressBar1->setAccessibleDescription(tr("How much of the feed list has been retrieved."));
+
+    // Keyboard order: the lists first, then the result buttons, the folder, the
+    // feed buttons.
+    QWidget::setTabOrder(m_listView1, m_listView2);
+    QWidget::setTabOrder(m_listView2, m_pushButton4);
+    QWidget::setTabOrder(m_pushButton4, m_pushButton5);
+    QWidget::setTabOrder(m_pushButton5, m_pushButton3);
+    QWidget::setTabOrder(m_pushButton3, m_text1);
+    QWidget::setTabOrder(m_text1, m_pushButton8);
+    QWidget::setTabOrder(m_pushButton8, m_pushButton1);
+    QWidget::setTabOrder(m_pushButton1, m_pushButton6);
+    QWidget::setTabOrder(m_pushButton6, m_pushButton2);
+}
+
+void Form1::connectHandlers() {
+    connect(m_pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(m_pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_pushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(m_pushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(m_listView1, &ListView::doubleClickedAnywhere, this, &Form1::ListView1_DblClick);
+    connect(m_listView1, &ListView::keyPressedWithCode, this, &Form1::ListView1_KeyDown);
+}
+
+void Form1::Form_Load() {
+    m_listView1->addColumn(tr("Feed URL(s)"));
+    m_listView1->setColumnWidthTwips(1, 5500);
+    for (const QString& header :
+         {tr("Feed URL(s)"), tr("Result(s)"), tr("Description"), QString()}) {
+        m_listView2->addColumn(header);
+    }
+    const int widths[] = {2000, 4200, 1, 1};
+    for (int column = 1; column <= 4; ++column) {
+        m_listView2->setColumnWidthTwips(column, widths[column - 1]);
+    }
+}
+
+void Form1::PushButton1_Click() {
+    if (m_busy) {
+        return;
+    }
+    const auto address =
+        m_dialogs.inputBox(this, tr("Lumeward"), tr("Enter website address to add: "),
+                           QString::fromLatin1(kExampleFeedAddress));
+    if (address && !address->isEmpty()) {
+        m_listView1->add(*address);
+    }
+}
+
+void Form1::PushButton6_Click() {
+    if (m_busy) {
+        return;
+    }
+    const QStringList files =
+        m_dialogs.openFiles(this, tr("Add File(s) - Use Ctrl & Shift to select multiple files"),
+                            tr("Text Files (*.txt);;All Files (*)"));
+    if (files.isEmpty()) {
+        return;
+    }
+    if (files.size() > 1) {
+        m_dialogs.message(this, tr("Lumeward"), tr("Please select just one file."));
+        return;
+    }
+    m_busy = true;
+    LoadListFromFile(*m_listView1, files.front(), m_dialogs, this,
+                     [this] { return yieldToEvents(); });
+    m_busy = false;
+}
+
+void Form1::PushButton4_Click() {
+    m_listView2->setAllChecked(true);
+}
+
+void Form1::PushButton5_Click() {
+    m_listView2->setAllChecked(false);
+}
+
+void Form1::ListView1_DblClick() {
+    removeSelectedAddress();
+}
+
+void Form1::ListView1_KeyDown(int keyCode) {
+    if (keyCode == kDeleteKeyCode) {
+        removeSelectedAddress();
+    }
+}
+
+void Form1::removeSelectedAddress() {
+    if (m_busy) {
+        return;
+    }
+    if (const auto selected = m_listView1->selectedIndex()) {
+        m_listView1->remove(*selected);
+    }
+}
+
+bool Form1::yieldToEvents() {
+    QCoreApplication::processEvents();
+    return !m_closing;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing ends the program at once, also in the middle of a load: the load
+    // stops at its next yield and the event loop ends.
+    m_closing = true;
+    event->accept();
+    QCoreApplication::quit();
+}
+
+}  // namespace lumeward::window

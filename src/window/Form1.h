@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QCursor>
+#include <QWidget>
+
+#include <optional>
+
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace lumeward::window {
+
+class Dialogs;
+class ListView;
+
+// The main window: the feed address list and its two buttons, the retrieval
+// button, the result list with "Check All" and "Uncheck All", the output folder
+// field, the export button and the progress bar.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // dialogs must outlive the window.
+    explicit Form1(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The window's own load steps, after the start-up's: the columns of both lists.
+    void Form_Load();
+
+    ListView* ListView1() const { return m_listView1; }
+    ListView* ListView2() const { return m_listView2; }
+    QPushButton* PushButton1() const { return m_pushButton1; }
+    QPushButton* PushButton2() const { return m_pushButton2; }
+    QPushButton* PushButton3() const { return m_pushButton3; }
+    QPushButton* PushButton4() const { return m_pushButton4; }
+    QPushButton* PushButton5() const { return m_pushButton5; }
+    QPushButton* PushButton6() const { return m_pushButton6; }
+    QPushButton* PushButton8() const { return m_pushButton8; }
+    QGroupBox* Frame1() const { return m_frame1; }
+    QLineEdit* Text1() const { return m_text1; }
+    QProgressBar* ProgressBar1() const { return m_progressBar1; }
+
+    // "Add RSS Feed URL": asks for one address and appends it.
+    void PushButton1_Click();
+    // "Load RSS URLs From File": asks for a text file and appends its lines.
+    void PushButton6_Click();
+    // "Check All" and "Uncheck All".
+    void PushButton4_Click();
+    void PushButton5_Click();
+    // Removal of the selected address.
+    void ListView1_DblClick();
+    void ListView1_KeyDown(int keyCode);
+
+    // The custom pointer image, shown over the buttons; none when unset.
+    void setMouseIcon(const QCursor& cursor) { m_mouseIcon = cursor; }
+    const std::optional<QCursor>& mouseIcon() const { return m_mouseIcon; }
+
+    // True from the moment the user closes the window; long work stops then.
+    bool isClosing() const { return m_closing; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    // Lets the window handle pending events; false once long work should stop.
+    bool yieldToEvents();
+    void removeSelectedAddress();
+
+    Dialogs& m_dialogs;
+    ListView* m_listView1;
+    QPushButton* m_pushButton1;
+    QPushButton* m_pushButton6;
+    QPushButton* m_pushButton2;
+    ListView* m_listView2;
+    QPushButton* m_pushButton4;
+    QPushButton* m_pushButton5;
+    QGroupBox* m_frame1;
+    QLineEdit* m_text1;
+    QPushButton* m_pushButton8;
+    QPushButton* m_pushButton3;
+    QProgressBar* m_progressBar1;
+    // A load of addresses is under way: clicks that would change the list wait.
+    bool m_busy = false;
+    std::optional<QCursor> m_mouseIcon;
+    bool m_closing = false;
+};
+
+}  // namespace lumeward::window

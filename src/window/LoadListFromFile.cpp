@@ -1,0 +1,38 @@
+#include "window/LoadListFromFile.h"
+
+#include <QCoreApplication>
+
+#include <stdexcept>
+
+#include "window/Dialogs.h"
+#include "window/ListView.h"
+#include "workflows/AddressFile.h"
+#include "workflows/FileExists.h"
+
+namespace lumeward::window {
+
+void LoadListFromFile(ListView& list, const QString& path, Dialogs& dialogs, QWidget* parent,
+                      const std::function<bool()>& yield) {
+    const QString caption = QCoreApplication::translate("Form1", "Lumeward");
+    const std::filesystem::path file = path.toStdString();
+    if (!workflows::FileExists(file)) {
+        dialogs.message(parent, caption, QCoreApplication::translate("Form1", "File not found"));
+        return;
+    }
+    std::vector<std::string> addresses;
+    try {
+        addresses = workflows::readAddressFile(file);
+    } catch (const std::runtime_error& error) {
+        dialogs.message(parent, caption, QString::fromStdString(error.what()),
+                        Dialogs::Icon::Warning);
+        return;
+    }
+    for (const auto& address : addresses) {
+        if (!yield()) {
+            return;
+        }
+        list.add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
+    }
+}
+
+}  // namespace lumeward::window
