@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and starts Lumeward. Arguments go to the program.
+# Sets everything up, builds, and starts Lumeward.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 scripts/setup.sh default
-if (($# == 0)); then
-    set -- --help
-fi
-exec build/bin/lumeward-batch "$@"
+exec build/bin/lumeward

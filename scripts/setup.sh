@@ -9,6 +9,7 @@ preset="${1:-default}"
 packages=(
     g++ cmake ninja-build pkg-config python3 ca-certificates
     libcurl4-openssl-dev libpugixml-dev
+    qt6-base-dev qt6-svg-dev fonts-liberation
     libgtest-dev libcpp-httplib-dev libbenchmark-dev
 )
 

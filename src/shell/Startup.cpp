@@ -1,0 +1,60 @@
+#include "shell/Startup.h"
+
+#include <QIcon>
+#include <QTime>
+
+#include "shell/HandCursor.h"
+#include "shell/HomePage.h"
+#include "shell/ProgramFiles.h"
+#include "shell/WindowPlacement.h"
+#include "window/Form1.h"
+
+namespace lumeward::shell {
+
+Startup::Startup(RandomSource& random, UrlOpener& opener) : m_random(random), m_opener(opener) {}
+
+void Startup::load(window::Form1& form) {
+    ApplySkin(form);
+    CenterForm(form);
+    LoadHandCursor(form);
+    ShowHomePageAtRandom();
+    SplashShow();
+    SetCaptionAndIcon(form);
+    FormLoad(form);
+}
+
+// Skins are not supported yet: the window keeps its white design.
+void Startup::ApplySkin(window::Form1&) {}
+
+void Startup::CenterForm(window::Form1& form) {
+    shell::CenterForm(form);
+}
+
+void Startup::LoadHandCursor(window::Form1& form) {
+    const QString path = findBesideProgram(QStringLiteral("HAND-M.CUR"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const auto cursor = loadCursorFile(path)) {
+        form.setMouseIcon(*cursor);
+    }
+}
+
+void Startup::ShowHomePageAtRandom() {
+    shell::ShowHomePageAtRandom(m_random, m_opener,
+                                QTime::currentTime().msecsSinceStartOfDay() / 1000);
+}
+
+// No splash picture is shown yet.
+void Startup::SplashShow() {}
+
+void Startup::SetCaptionAndIcon(window::Form1& form) {
+    form.setWindowTitle(QStringLiteral("Lumeward"));
+    form.setWindowIcon(QIcon(QStringLiteral(":/lumeward.svg")));
+}
+
+void Startup::FormLoad(window::Form1& form) {
+    form.Form_Load();
+}
+
+}  // namespace lumeward::shell
