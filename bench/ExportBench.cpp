@@ -1,0 +1,103 @@
+// Export of 10,000 checked rows from 20 feeds: into an empty folder, and again
+// into the folder the first export filled, where every first-choice name is taken.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "workflows/Export.h"
+
+namespace {
+
+using lumeward::workflows::ExportFailure;
+using lumeward::workflows::exportRows;
+using lumeward::workflows::ResultRow;
+
+constexpr std::size_t kRows = 10'000;
+constexpr std::size_t kFeeds = 20;
+
+std::vector<ResultRow> benchRows() {
+    std::vector<ResultRow> rows;
+    rows.reserve(kRows);
+    for (std::size_t i = 0; i < kRows; ++i) {
+        const std::string feed = std::to_string(i % kFeeds);
+        const std::string item = std::to_string(i);
+        rows.push_back(
+            {true, "https://news" + feed + ".example.org/rss/feed-" + feed + ".xml",
+             "Council approves the new harbour plan after a long debate, item " + item,
+             "The city council voted on Tuesday to approve the <b>harbour plan</b>, which "
+             "adds two piers, a ferry terminal and a cycle path along the quay. Residents "
+             "raised concerns about traffic & noise during construction; the council "
+             "promised quiet hours and a <a href=\"https://example.org/faq\">public FAQ</a>. "
+             "Work is due to start in spring and last about three years.",
+             "https://news" + feed + ".example.org/articles/2026/12/harbour-plan-" + item +
+                 ".html"});
+    }
+    return rows;
+}
+
+// A fresh folder under the system's temporary folder, removed with its files.
+class BenchFolder {
+public:
+    BenchFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "lumeward-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed for " + pattern);
+        }
+        m_path = pattern;
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+
+    std::string text() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Timed export; failures and files written become counters.
+double timedExport(const std::vector<ResultRow>& rows, const std::string& folder,
+                   benchmark::State& state) {
+    std::size_t failures = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const auto written = exportRows(
+        rows, [&folder] { return folder; }, [&failures](const ExportFailure&) { ++failures; });
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.counters["files"] = static_cast<double>(written.size());
+    state.counters["failures"] = static_cast<double>(failures);
+    return elapsed.count();
+}
+
+void BM_ExportIntoEmptyFolder(benchmark::State& state) {
+    const auto rows = benchRows();
+    for (auto _ : state) {
+        const BenchFolder folder;
+        state.SetIterationTime(timedExport(rows, folder.text(), state));
+    }
+}
+
+void BM_ExportIntoFullFolder(benchmark::State& state) {
+    const auto rows = benchRows();
+    for (auto _ : state) {
+        const BenchFolder folder;
+        exportRows(
+            rows, [&folder] { return folder.text(); }, [](const ExportFailure&) {});
+        state.SetIterationTime(timedExport(rows, folder.text(), state));
+    }
+}
+
+BENCHMARK(BM_ExportIntoEmptyFolder)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportIntoFullFolder)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
