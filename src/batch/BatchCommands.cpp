@@ -1,5 +1,6 @@
 #include "batch/BatchCommands.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <span>
@@ -9,6 +10,8 @@
 #include "batch/JsonWriter.h"
 #include "feed/FeedReader.h"
 #include "workflows/AddressFile.h"
+#include "workflows/Export.h"
+#include "workflows/RetrievalRun.h"
 
 namespace lumeward::batch {
 
@@ -16,15 +19,19 @@ namespace {
 
 constexpr std::string_view kHelp =
     "Usage: lumeward-batch list ADDRESS...\n"
+    "       lumeward-batch save FOLDER ADDRESS...\n"
     "       lumeward-batch --help | --version\n"
     "\n"
     "list    reads each feed in order and prints one JSON object per line with the\n"
     "        result of the read and the feed's items (url, title, description).\n"
+    "save    reads each feed in order and writes one HTML file per item into FOLDER,\n"
+    "        never overwriting a file; prints the path of each file written, and\n"
+    "        each failure on standard error.\n"
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses, one per line.\n"
     "\n"
-    "Exit status: 0 when every feed was read, 1 when any read failed,\n"
-    "2 for a usage error.\n";
+    "Exit status: 0 when every feed was read (list) or every file written (save),\n"
+    "1 otherwise, 2 for a usage error.\n";
 
 int usageError(std::ostream& err, std::string_view message) {
     err << "lumeward-batch: " << message << "\nTry 'lumeward-batch --help' for more information.\n";
@@ -111,6 +118,57 @@ int listFeeds(const std::vector<std::string>& addresses, std::ostream& out, std:
     return everyReadSucceeded ? kExitSuccess : kExitFailure;
 }
 
+// Holds the addresses of a save and collects the rows of its retrieval run.
+class CollectingTarget : public workflows::RetrievalTarget {
+public:
+    explicit CollectingTarget(std::vector<std::string> addresses)
+        : m_addresses(std::move(addresses)) {}
+
+    std::size_t addressCount() const override { return m_addresses.size(); }
+    std::string address(std::size_t index) const override { return m_addresses.at(index - 1); }
+    void clearRows() override { m_rows.clear(); }
+    void addRow(const workflows::RetrievedRow& row) override {
+        m_rows.push_back({true, row.feed, row.title, row.description, row.url});
+    }
+    void setProgress(double) override {}
+    bool yieldToEvents() override { return true; }
+
+    const std::vector<workflows::ResultRow>& rows() const { return m_rows; }
+
+private:
+    std::vector<std::string> m_addresses;
+    std::vector<workflows::ResultRow> m_rows;
+};
+
+int saveFeeds(std::string folder, std::vector<std::string> addresses, std::ostream& out,
+              std::ostream& err) {
+    // The export puts its own "/" between folder and file name.
+    while (folder.ends_with('/')) {
+        folder.pop_back();
+    }
+    CollectingTarget target(std::move(addresses));
+    workflows::runRetrieval(target);
+    bool anyFailure = false;
+    const auto written = workflows::exportRows(
+        target.rows(), [&folder] { return folder; },
+        [&](const workflows::ExportFailure& failure) {
+            anyFailure = true;
+            // The report separates its lines with CR, which a terminal would overprint.
+            auto text = workflows::applicationErrorText(failure);
+            std::replace(text.begin(), text.end(), '\r', '\n');
+            err << text << '\n';
+        });
+    for (const auto& path : written) {
+        out << path.string() << '\n';
+    }
+    out.flush();
+    if (!out) {
+        err << "lumeward-batch: cannot write the output\n";
+        return kExitFailure;
+    }
+    return anyFailure ? kExitFailure : kExitSuccess;
+}
+
 }  // namespace
 
 int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -129,18 +187,28 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         return kExitSuccess;
     }
-    if (command != "list") {
+    if (command != "list" && command != "save") {
         return usageError(err, "unknown command '" + command + "'");
     }
-    if (args.size() < 2) {
-        return usageError(err, "list needs at least one address");
+    const bool saving = command == "save";
+    const std::size_t firstAddress = saving ? 2 : 1;
+    if (args.size() <= firstAddress) {
+        return usageError(err, saving ? "save needs a folder and at least one address"
+                                      : "list needs at least one address");
+    }
+    if (saving && args[1].empty()) {
+        // An empty folder would put the files at the root of the file system.
+        return usageError(err, "save needs a folder that is not empty");
     }
     std::vector<std::string> addresses;
     try {
-        addresses = expandAddresses(std::span(args).subspan(1));
+        addresses = expandAddresses(std::span(args).subspan(firstAddress));
     } catch (const std::runtime_error& error) {
         err << "lumeward-batch: " << error.what() << '\n';
         return kExitUsage;
+    }
+    if (saving) {
+        return saveFeeds(args[1], std::move(addresses), out, err);
     }
     return listFeeds(addresses, out, err);
 }

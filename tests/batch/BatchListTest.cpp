@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,73 +11,21 @@
 #include <thread>
 #include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 
-extern char** environ;
-
+using lumeward::test::linesOf;
 using lumeward::test::LoopbackServer;
+using lumeward::test::readFile;
+using lumeward::test::RunResult;
 using lumeward::test::TempDir;
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs lumeward-batch as a child process with standard output and standard
-// error going to the given files; returns its exit status, or -1 when a signal ended it.
-int runProgramTo(const std::vector<std::string>& args, const std::filesystem::path& outFile,
-                 const std::filesystem::path& errFile) {
-    std::vector<std::string> words{LUMEWARD_BATCH_PROGRAM};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        throw std::runtime_error("cannot start " LUMEWARD_BATCH_PROGRAM);
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
+// Runs lumeward-batch as a child process.
 RunResult runProgram(const std::vector<std::string>& args) {
-    const TempDir dir;
-    const auto outFile = dir.path() / "stdout";
-    const auto errFile = dir.path() / "stderr";
-    const int status = runProgramTo(args, outFile, errFile);
-    return {status, readFile(outFile), readFile(errFile)};
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
+    return lumeward::test::runProgram(LUMEWARD_BATCH_PROGRAM, args);
 }
 
 const std::string kRssFeed = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -205,8 +150,9 @@ TEST_F(BatchList, WritesEachLineBeforeReadingTheNextFeed) {
         }
         response.set_content(kRdfFeed, "application/xml");
     });
-    const int status =
-        runProgramTo({"list", url("/rss.xml"), url("/later.xml")}, outFile, dir.path() / "stderr");
+    const int status = lumeward::test::runProgramTo(LUMEWARD_BATCH_PROGRAM,
+                                                    {"list", url("/rss.xml"), url("/later.xml")},
+                                                    outFile, dir.path() / "stderr");
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(firstLineWasOut);
     EXPECT_EQ(linesOf(readFile(outFile)).size(), 2u);
@@ -217,7 +163,8 @@ TEST_F(BatchList, FailsWhenTheOutputCannotBeWritten) {
         GTEST_SKIP() << "no /dev/full on this system";
     }
     const TempDir dir;
-    const int status = runProgramTo({"list", url("/rss.xml")}, "/dev/full", dir.path() / "stderr");
+    const int status = lumeward::test::runProgramTo(
+        LUMEWARD_BATCH_PROGRAM, {"list", url("/rss.xml")}, "/dev/full", dir.path() / "stderr");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(readFile(dir.path() / "stderr"), "lumeward-batch: cannot write the output\n");
 }
