@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -10,13 +12,21 @@
 #include "window/Dialogs.h"
 #include "window/ListView.h"
 #include "window/LoadListFromFile.h"
+#include "window/Settings.h"
 #include "window/Twips.h"
+#include "workflows/Export.h"
+#include "workflows/Pause.h"
+#include "workflows/RetrievalRun.h"
 
 namespace lumeward::window {
 
 namespace {
 
 constexpr int kDeleteKeyCode = 46;
+constexpr int kDefaultPointer = 0;
+constexpr int kBusyPointer = 11;
+// The progress bar counts hundredths of a percent, so 33.33 % shows as such.
+constexpr int kProgressSteps = 10000;
 // The example offered in the input box: a real public news feed.
 constexpr char kExampleFeedAddress[] = "https://feeds.bbci.co.uk/news/rss.xml";
 
@@ -25,6 +35,14 @@ QFont arialBold(double points) {
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
+}
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string toUtf8(const QString& text) {
+    return text.toUtf8().toStdString();
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect twips) {
@@ -37,7 +55,40 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-Form1::Form1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
+// The retrieval run's view of the window: the address list in, result rows and
+// progress out, events handled between rows.
+class Form1::RetrievalTarget : public workflows::RetrievalTarget {
+public:
+    explicit RetrievalTarget(Form1& form) : m_form(form) {}
+
+    std::size_t addressCount() const override {
+        return static_cast<std::size_t>(m_form.m_listView1->count());
+    }
+    std::string address(std::size_t index) const override {
+        return toUtf8(m_form.m_listView1->text(static_cast<qsizetype>(index)));
+    }
+    void clearRows() override { m_form.m_listView2->clear(); }
+    void addRow(const workflows::RetrievedRow& row) override {
+        ListView& results = *m_form.m_listView2;
+        const qsizetype index = results.add(fromUtf8(row.feed));
+        results.setChecked(index, true);
+        results.ensureVisible(index);
+        results.setSubItem(index, 1, fromUtf8(row.title));
+        results.setSubItem(index, 2, fromUtf8(row.description));
+        results.setSubItem(index, 3, fromUtf8(row.url));
+    }
+    void setProgress(double percent) override { m_form.setProgress(percent); }
+    bool yieldToEvents() override { return m_form.yieldToEvents(); }
+    void markBusy() override { m_form.setMousePointer(kBusyPointer); }
+
+private:
+    Form1& m_form;
+};
+
+Form1::Form1(Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), m_dialogs(dialogs), m_pause([](double seconds) {
+          workflows::Pause(seconds, [] { QCoreApplication::processEvents(); });
+      }) {
     setObjectName(QStringLiteral("Form1"));
     // Fixed size: minimise, but no maximise and no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -52,7 +103,9 @@ Form1::Form1(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dia
     connectHandlers();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    setMousePointer(kDefaultPointer);
+}
 
 void Form1::createControls() {
     const QFont listFont = arialBold(9);
@@ -114,7 +167,7 @@ void Form1::createControls() {
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar1->setGeometry(twipsRect(120, 7800, 6480, 405));
     m_progressBar1->setFont(listFont);
-    m_progressBar1->setRange(0, 100);
+    m_progressBar1->setRange(0, kProgressSteps);
     m_progressBar1->setValue(0);
     m_progressBar1->setAccessibleName(tr("Retrieval progress"));
     m_progressBar1->setAccessibleDescription(tr("How much of the feed list has been retrieved."));
@@ -135,6 +188,10 @@ void Form1::createControls() {
 void Form1::connectHandlers() {
     connect(m_pushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
     connect(m_pushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(m_pushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(m_pushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    connect(m_pushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
+    connect(m_text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(m_pushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
     connect(m_pushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_listView1, &ListView::doubleClickedAnywhere, this, &Form1::ListView1_DblClick);
@@ -142,6 +199,8 @@ void Form1::connectHandlers() {
 }
 
 void Form1::Form_Load() {
+    m_text1->setText(GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                                QStringLiteral("Download Location"), QDir::homePath() + '/'));
     m_listView1->addColumn(tr("Feed URL(s)"));
     m_listView1->setColumnWidthTwips(1, 5500);
     for (const QString& header :
@@ -186,6 +245,68 @@ void Form1::PushButton6_Click() {
     m_busy = false;
 }
 
+void Form1::PushButton2_Click() {
+    if (m_busy) {
+        return;
+    }
+    if (m_listView1->count() <= 0) {
+        m_dialogs.message(this, tr("Lumeward"), tr("No files added."));
+        return;
+    }
+    m_busy = true;
+    setMousePointer(kBusyPointer);
+    RetrievalTarget target(*this);
+    workflows::runRetrieval(target);
+    if (m_closing) {
+        return;
+    }
+    m_dialogs.message(this, tr("Lumeward"), tr("Done."));
+    m_pause(1.0);
+    setMousePointer(kDefaultPointer);
+    setProgress(0);
+    m_busy = false;
+}
+
+void Form1::PushButton3_Click() {
+    if (m_busy) {
+        return;
+    }
+    m_busy = true;
+    std::vector<workflows::ResultRow> rows;
+    rows.reserve(static_cast<std::size_t>(m_listView2->count()));
+    for (qsizetype i = 1; i <= m_listView2->count(); ++i) {
+        rows.push_back({m_listView2->checked(i), toUtf8(m_listView2->text(i)),
+                        toUtf8(m_listView2->subItem(i, 1)), toUtf8(m_listView2->subItem(i, 2)),
+                        toUtf8(m_listView2->subItem(i, 3))});
+    }
+    workflows::exportRows(
+        rows, [this] { return toUtf8(m_text1->text()); },
+        [this](const workflows::ExportFailure& failure) {
+            m_dialogs.message(this, tr("Application Error"),
+                              fromUtf8(workflows::applicationErrorText(failure)),
+                              Dialogs::Icon::Warning);
+        });
+    m_dialogs.message(this, tr("Lumeward"), tr("Done."));
+    m_busy = false;
+}
+
+void Form1::PushButton8_Click() {
+    const auto folder = m_dialogs.chooseFolder(this, tr("Please select folder:"));
+    if (!folder || folder->isEmpty()) {
+        return;
+    }
+    QString text = *folder;
+    while (text.endsWith('/')) {
+        text.chop(1);
+    }
+    m_text1->setText(text + '/');
+}
+
+void Form1::Text1_Change(const QString& text) {
+    SaveSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                QStringLiteral("Download Location"), text);
+}
+
 void Form1::PushButton4_Click() {
     m_listView2->setAllChecked(true);
 }
@@ -211,6 +332,22 @@ void Form1::removeSelectedAddress() {
     if (const auto selected = m_listView1->selectedIndex()) {
         m_listView1->remove(*selected);
     }
+}
+
+void Form1::setMousePointer(int value) {
+    // One pointer for the whole window, over every control and box it shows.
+    if (m_mousePointer == kBusyPointer) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    m_mousePointer = value;
+    if (value == kBusyPointer) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+}
+
+void Form1::setProgress(double percent) {
+    m_progress = percent;
+    m_progressBar1->setValue(static_cast<int>(percent * kProgressSteps / 100.0 + 0.5));
 }
 
 bool Form1::yieldToEvents() {

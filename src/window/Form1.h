@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QGroupBox;
@@ -26,7 +27,8 @@ public:
     explicit Form1(Dialogs& dialogs, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The window's own load steps, after the start-up's: the columns of both lists.
+    // The window's own load steps, after the start-up's: the output folder from
+    // its setting, then the columns of both lists.
     void Form_Load();
 
     ListView* ListView1() const { return m_listView1; }
@@ -46,6 +48,14 @@ public:
     void PushButton1_Click();
     // "Load RSS URLs From File": asks for a text file and appends its lines.
     void PushButton6_Click();
+    // "Start Retrieving Data": fills the result list from every listed feed.
+    void PushButton2_Click();
+    // "Save Results As HTML": writes one file per checked result.
+    void PushButton3_Click();
+    // "...": browses for the output folder.
+    void PushButton8_Click();
+    // Saves every change of the output folder field.
+    void Text1_Change(const QString& text);
     // "Check All" and "Uncheck All".
     void PushButton4_Click();
     void PushButton5_Click();
@@ -57,6 +67,16 @@ public:
     void setMouseIcon(const QCursor& cursor) { m_mouseIcon = cursor; }
     const std::optional<QCursor>& mouseIcon() const { return m_mouseIcon; }
 
+    // The window's pointer: 0 the arrow, 11 the busy pointer, 99 the hand.
+    int MousePointer() const { return m_mousePointer; }
+    void setMousePointer(int value);
+
+    // The progress bar's value from 0 to 100, as last set (unrounded).
+    double progress() const { return m_progress; }
+
+    // How the retrieval run waits a moment after "Done."; tests shorten it.
+    void setPause(std::function<void(double seconds)> pause) { m_pause = std::move(pause); }
+
     // True from the moment the user closes the window; long work stops then.
     bool isClosing() const { return m_closing; }
 
@@ -64,11 +84,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class RetrievalTarget;
+
     void createControls();
     void connectHandlers();
     // Lets the window handle pending events; false once long work should stop.
     bool yieldToEvents();
     void removeSelectedAddress();
+    void setProgress(double percent);
 
     Dialogs& m_dialogs;
     ListView* m_listView1;
@@ -83,8 +106,12 @@ private:
     QPushButton* m_pushButton8;
     QPushButton* m_pushButton3;
     QProgressBar* m_progressBar1;
-    // A load of addresses is under way: clicks that would change the list wait.
+    // A retrieval run, an address load or an export is under way: clicks that
+    // would start another or change the address list are ignored.
     bool m_busy = false;
+    int m_mousePointer = 0;
+    double m_progress = 0;
+    std::function<void(double)> m_pause;
     std::optional<QCursor> m_mouseIcon;
     bool m_closing = false;
 };

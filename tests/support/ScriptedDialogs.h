@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -27,25 +28,34 @@ public:
     std::deque<QStringList> openAnswers;
     std::deque<std::optional<QString>> folderAnswers;
     std::vector<Shown> shown;
+    // Called as each box or dialog is shown, while it would be open.
+    std::function<void(const Shown&)> onShown;
 
     void message(QWidget*, const QString& caption, const QString& text, Icon icon) override {
-        shown.push_back({"message", caption, text, {}, icon});
+        show({"message", caption, text, {}, icon});
     }
     std::optional<QString> inputBox(QWidget*, const QString& caption, const QString& prompt,
                                     const QString& defaultText) override {
-        shown.push_back({"input", caption, prompt, defaultText});
+        show({"input", caption, prompt, defaultText});
         return next(inputAnswers, std::optional<QString>());
     }
     QStringList openFiles(QWidget*, const QString& title, const QString& filter) override {
-        shown.push_back({"open", {}, title, filter});
+        show({"open", {}, title, filter});
         return next(openAnswers, QStringList());
     }
     std::optional<QString> chooseFolder(QWidget*, const QString& title) override {
-        shown.push_back({"folder", {}, title, {}});
+        show({"folder", {}, title, {}});
         return next(folderAnswers, std::optional<QString>());
     }
 
 private:
+    void show(Shown box) {
+        shown.push_back(std::move(box));
+        if (onShown) {
+            onShown(shown.back());
+        }
+    }
+
     // An unscripted question is answered as if the user cancelled.
     template <class T>
     static T next(std::deque<T>& answers, T answer) {

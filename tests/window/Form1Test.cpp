@@ -95,7 +95,7 @@ TEST_F(Form1Test, PlacesEveryControlByItsNameWithCaptionAndGeometry) {
     EXPECT_EQ(m_form.Frame1()->title(), "Save Text File(s) To This Folder");
     EXPECT_EQ(m_form.Text1()->parentWidget(), m_form.Frame1());
     EXPECT_EQ(m_form.ProgressBar1()->value(), 0);
-    EXPECT_EQ(m_form.ProgressBar1()->maximum(), 100);
+    EXPECT_EQ(m_form.ProgressBar1()->maximum(), 10000);
 }
 
 TEST_F(Form1Test, HasAFixedSizeWhiteWindowWithoutMaximise) {
