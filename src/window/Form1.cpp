@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -25,6 +26,7 @@ namespace {
 constexpr int kDeleteKeyCode = 46;
 constexpr int kDefaultPointer = 0;
 constexpr int kBusyPointer = 11;
+constexpr int kCustomPointer = 99;
 // The progress bar counts hundredths of a percent, so 33.33 % shows as such.
 constexpr int kProgressSteps = 10000;
 // The example offered in the input box: a real public news feed.
@@ -196,6 +198,12 @@ void Form1::connectHandlers() {
     connect(m_pushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
     connect(m_listView1, &ListView::doubleClickedAnywhere, this, &Form1::ListView1_DblClick);
     connect(m_listView1, &ListView::keyPressedWithCode, this, &Form1::ListView1_KeyDown);
+    setMouseTracking(true);
+    for (QPushButton* button : {m_pushButton1, m_pushButton2, m_pushButton3, m_pushButton4,
+                                m_pushButton5, m_pushButton6, m_pushButton8}) {
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+    }
 }
 
 void Form1::Form_Load() {
@@ -335,14 +343,35 @@ void Form1::removeSelectedAddress() {
 }
 
 void Form1::setMousePointer(int value) {
-    // One pointer for the whole window, over every control and box it shows.
+    // The busy pointer covers every control and box the window shows; the
+    // others are the window's own cursor, which its controls inherit.
     if (m_mousePointer == kBusyPointer) {
         QGuiApplication::restoreOverrideCursor();
     }
     m_mousePointer = value;
     if (value == kBusyPointer) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (value == kCustomPointer && m_mouseIcon) {
+        setCursor(*m_mouseIcon);
+    } else {
+        unsetCursor();
     }
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    // Moves over controls without a handler of their own reach the window too;
+    // only its bare surface counts.
+    if (m_mousePointer != kBusyPointer && childAt(event->position().toPoint()) == nullptr) {
+        setMousePointer(kDefaultPointer);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && m_mousePointer != kBusyPointer) {
+        setMousePointer(kCustomPointer);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::setProgress(double percent) {

@@ -67,7 +67,8 @@ public:
     void setMouseIcon(const QCursor& cursor) { m_mouseIcon = cursor; }
     const std::optional<QCursor>& mouseIcon() const { return m_mouseIcon; }
 
-    // The window's pointer: 0 the arrow, 11 the busy pointer, 99 the hand.
+    // The window's pointer: 0 the arrow, 11 the busy pointer, 99 the custom
+    // pointer (the hand when HAND-M.CUR was found, else the arrow).
     int MousePointer() const { return m_mousePointer; }
     void setMousePointer(int value);
 
@@ -82,6 +83,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The pointer rule: the hand over the push buttons, the arrow over the bare
+    // surface, neither while the busy pointer shows.
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class RetrievalTarget;

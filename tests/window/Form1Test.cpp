@@ -1,7 +1,9 @@
 #include "window/Form1.h"
 
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -281,6 +283,51 @@ TEST_F(Form1Test, ClosingDuringALoadStopsItWithoutACrash) {
     loadFile(path);
     EXPECT_TRUE(m_form.isClosing());
     EXPECT_LT(m_form.ListView1()->count(), 5000);
+}
+
+void moveMouse(QWidget* widget, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
+}
+
+TEST_F(Form1Test, PointerIsTheHandOverButtonsAndTheArrowOverTheBareSurface) {
+    QPixmap hand(16, 16);
+    hand.fill(Qt::red);
+    m_form.setMouseIcon(QCursor(hand, 3, 1));
+    const QPoint bare(2, 2);  // left of the address list
+    ASSERT_EQ(m_form.childAt(bare), nullptr);
+
+    for (QPushButton* button :
+         {m_form.PushButton1(), m_form.PushButton2(), m_form.PushButton3(), m_form.PushButton4(),
+          m_form.PushButton5(), m_form.PushButton6(), m_form.PushButton8()}) {
+        moveMouse(&m_form, bare);
+        EXPECT_EQ(m_form.MousePointer(), 0);
+        moveMouse(button, {5, 5});
+        EXPECT_EQ(m_form.MousePointer(), 99) << button->objectName().toStdString();
+        EXPECT_EQ(m_form.cursor().shape(), Qt::BitmapCursor);
+        EXPECT_EQ(m_form.cursor().hotSpot(), QPoint(3, 1));
+    }
+    // A control without a handler keeps the hand until the bare surface is reached.
+    moveMouse(&m_form, m_form.ProgressBar1()->geometry().center());
+    EXPECT_EQ(m_form.MousePointer(), 99);
+    moveMouse(&m_form, bare);
+    EXPECT_EQ(m_form.MousePointer(), 0);
+    EXPECT_EQ(m_form.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(Form1Test, BusyPointerWinsAndNoCursorFileMeansTheArrow) {
+    m_form.setMousePointer(11);
+    moveMouse(m_form.PushButton1(), {5, 5});
+    moveMouse(&m_form, {2, 2});
+    EXPECT_EQ(m_form.MousePointer(), 11);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    m_form.setMousePointer(0);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    moveMouse(m_form.PushButton1(), {5, 5});
+    EXPECT_EQ(m_form.MousePointer(), 99);
+    EXPECT_EQ(m_form.cursor().shape(), Qt::ArrowCursor) << "no hand cursor was loaded";
 }
 
 }  // namespace
