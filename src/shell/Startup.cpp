@@ -6,12 +6,17 @@
 #include "shell/HandCursor.h"
 #include "shell/HomePage.h"
 #include "shell/ProgramFiles.h"
+#include "shell/Skin.h"
+#include "shell/Splash.h"
 #include "shell/WindowPlacement.h"
 #include "window/Form1.h"
 
 namespace lumeward::shell {
 
-Startup::Startup(RandomSource& random, UrlOpener& opener) : m_random(random), m_opener(opener) {}
+Startup::Startup(RandomSource& random, UrlOpener& opener, std::function<void(double)> pause)
+    : m_random(random), m_opener(opener), m_pause(std::move(pause)) {}
+
+Startup::~Startup() = default;
 
 void Startup::load(window::Form1& form) {
     ApplySkin(form);
@@ -23,8 +28,9 @@ void Startup::load(window::Form1& form) {
     FormLoad(form);
 }
 
-// Skins are not supported yet: the window keeps its white design.
-void Startup::ApplySkin(window::Form1&) {}
+void Startup::ApplySkin(window::Form1& form) {
+    shell::ApplySkin(form, findBesideProgram(QStringLiteral("x/o.cjs")));
+}
 
 void Startup::CenterForm(window::Form1& form) {
     shell::CenterForm(form);
@@ -45,8 +51,12 @@ void Startup::ShowHomePageAtRandom() {
                                 QTime::currentTime().msecsSinceStartOfDay() / 1000);
 }
 
-// No splash picture is shown yet.
-void Startup::SplashShow() {}
+void Startup::SplashShow() {
+    if (!m_splash) {
+        m_splash = std::make_unique<Splash>(m_pause, findBesideProgram(QStringLiteral("Splash")));
+    }
+    m_splash->SplashShow();
+}
 
 void Startup::SetCaptionAndIcon(window::Form1& form) {
     form.setWindowTitle(QStringLiteral("Lumeward"));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 namespace lumeward::window {
 class Form1;
 }
@@ -7,6 +10,7 @@ class Form1;
 namespace lumeward::shell {
 
 class RandomSource;
+class Splash;
 class UrlOpener;
 
 // The main window's load: the start-up steps in their fixed order, run while
@@ -14,9 +18,11 @@ class UrlOpener;
 // test can watch the order.
 class Startup {
 public:
-    // random and opener must outlive the object.
-    Startup(RandomSource& random, UrlOpener& opener);
-    virtual ~Startup() = default;
+    // random and opener must outlive the object; pause waits while events are
+    // handled (tests pass one that does not wait). The splash window, once
+    // made, lives as long as the object.
+    Startup(RandomSource& random, UrlOpener& opener, std::function<void(double)> pause);
+    virtual ~Startup();
 
     // Runs every step in order; the caller shows the window afterwards.
     void load(window::Form1& form);
@@ -33,6 +39,8 @@ protected:
 private:
     RandomSource& m_random;
     UrlOpener& m_opener;
+    std::function<void(double)> m_pause;
+    std::unique_ptr<Splash> m_splash;
 };
 
 }  // namespace lumeward::shell

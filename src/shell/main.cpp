@@ -4,6 +4,7 @@
 #include "shell/Startup.h"
 #include "window/Dialogs.h"
 #include "window/Form1.h"
+#include "workflows/Pause.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -16,7 +17,10 @@ int main(int argc, char* argv[]) {
     lumeward::window::Form1 form(dialogs);
     lumeward::shell::StandardRandomSource random;
     lumeward::shell::DesktopUrlOpener opener;
-    lumeward::shell::Startup(random, opener).load(form);
+    lumeward::shell::Startup startup(random, opener, [](double seconds) {
+        lumeward::workflows::Pause(seconds, [] { QCoreApplication::processEvents(); });
+    });
+    startup.load(form);
     form.show();
     return QApplication::exec();
 }

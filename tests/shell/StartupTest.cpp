@@ -74,7 +74,7 @@ TEST(Startup, RunsItsStepsInOrderAndLeavesTheWindowReadyButHidden) {
     window::Form1 form(dialogs);
     FixedRandom random(0.5);
     RecordingOpener opener;
-    WatchedStartup startup(random, opener);
+    WatchedStartup startup(random, opener, [](double) {});
     startup.load(form);
 
     EXPECT_EQ(startup.steps, (std::vector<std::string>{"ApplySkin", "CenterForm", "LoadHandCursor",
@@ -96,7 +96,7 @@ TEST(Startup, OpensTheHomePageWhenTheDrawIsSeven) {
     window::Form1 form(dialogs);
     FixedRandom random(0.065);
     RecordingOpener opener;
-    Startup(random, opener).load(form);
+    Startup(random, opener, [](double) {}).load(form);
     ASSERT_EQ(opener.opened.size(), 1u);
     EXPECT_EQ(opener.opened.front(), QUrl(kHomePageAddress));
 }
