@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts the real program on a virtual X display, adds two feed addresses served
 # on loopback through its own input box, retrieves them as a user would, and
-# saves a screenshot of the window to docs/window.png.
+# saves a screenshot of the window to docs/window.png. Then shows the start-up
+# picture (docs/splash.png) and the window with docs/skin-sample.qss as its skin
+# (docs/skinned.png), each from a settings and data home of its own.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -42,17 +44,31 @@ server=$!
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-app=""
-trap 'kill $app $xvfb $server 2>/dev/null || true' EXIT
+apps=()
+trap 'kill "${apps[@]}" $xvfb $server 2>/dev/null || true' EXIT
 export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 sleep 1
 
-# A settings home of its own, so the screenshot never touches the user's.
+# Starts the program with a settings and data home of its own, so a screenshot
+# never touches the user's, and waits for its first visible window: sets
+# window and its X, Y, WIDTH, HEIGHT.
+start_program() {
+    local home=$1
+    HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+        build/bin/lumeward &
+    app=$!
+    apps+=("$app")
+    window=$(xdotool search --sync --onlyvisible --name '^Lumeward$' | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+
+stop_program() {
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+}
+
 home=$(mktemp -d)
-HOME="$home" XDG_CONFIG_HOME="$home/.config" build/bin/lumeward &
-app=$!
-window=$(xdotool search --sync --onlyvisible --name '^Lumeward$' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$window")"   # X, Y of the window
+start_program "$home"
 
 # Clicks "Add RSS Feed URL" (twips 120, 2480, 3255 x 405: its middle at 116, 178
 # pixels) and types an address into the input box that opens.
@@ -68,11 +84,45 @@ add_address "http://127.0.0.1:$port/blog.xml"
 
 # "Start Retrieving Data" (twips 120, 2980, 6480 x 405: its middle at 224, 212),
 # then OK on "Done." and the one-second pause.
-xdotool mousemove $((X + 224)) $((Y + 212)) click 1
-sleep 2
-xdotool key Return
-sleep 1.5
+retrieve() {
+    xdotool mousemove $((X + 224)) $((Y + 212)) click 1
+    sleep 2
+    xdotool key Return
+    sleep 1.5
+}
+retrieve
 
 mkdir -p docs
 import -window "$window" docs/window.png
 echo "wrote docs/window.png"
+stop_program
+
+# The start-up picture: a generated 400 x 260 picture in the user's "Splash"
+# folder; no ShowAgain setting yet, so the splash shows for four seconds before
+# the window. It is the first window to appear.
+home=$(mktemp -d)
+mkdir -p "$home/.local/share/lumeward/Splash"
+convert -size 400x260 gradient:'#35619c'-'#9cc3e6' \
+    -font Liberation-Sans-Bold -pointsize 64 -fill white -gravity center \
+    -annotate +0-12 'Lumeward' \
+    -font Liberation-Sans -pointsize 20 -annotate +0+46 'web feeds into files' \
+    "$home/.local/share/lumeward/Splash/splash.png"
+start_program "$home"
+sleep 0.7
+import -window root png:- | convert png:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/splash.png
+echo "wrote docs/splash.png (${WIDTH}x${HEIGHT})"
+stop_program
+
+# The skinned window: the sample style sheet as the user's "x/o.cjs", and
+# ShowAgain=1 so no splash comes first.
+home=$(mktemp -d)
+mkdir -p "$home/.local/share/lumeward/x" "$home/.config"
+cp docs/skin-sample.qss "$home/.local/share/lumeward/x/o.cjs"
+printf '[Lumeward]\nShowAgain=1\n' > "$home/.config/Kelvarin.ini"
+start_program "$home"
+add_address "http://127.0.0.1:$port/news.xml"
+add_address "http://127.0.0.1:$port/blog.xml"
+retrieve
+import -window "$window" docs/skinned.png
+echo "wrote docs/skinned.png"
+stop_program
