@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "feed/CharacterReferences.h"
+
 namespace lumeward::feed {
 
 namespace {
@@ -63,6 +65,12 @@ void XmlDocument::loadXml(std::string&& text) {
     // a good part of the document's memory.
     constexpr unsigned kFlags = pugi::parse_default | pugi::parse_ws_pcdata |
                                 pugi::parse_embed_pcdata | pugi::parse_fragment;
+    // The parser would decode "&#0;" and its kind without complaint, cutting or
+    // corrupting the text, so such documents are refused before it sees them.
+    if (hasForbiddenCharacterReference(m_buffer)) {
+        m_buffer.clear();
+        return;
+    }
     const auto result = m_document.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kFlags,
                                                        pugi::encoding_utf8);
     if (!result || !hasSingleRootAndNoStrayText(m_document)) {

@@ -173,5 +173,17 @@ TEST_F(FeedParsing, DocumentTypeDeclarationIsRemovedBeforeLoading) {
     EXPECT_EQ(items()[0].Title(), "Old");
 }
 
+// Found by fuzzing the reader: the parser decoded "&#xD800;" into bytes that are
+// not UTF-8 and "&#0;" into a NUL that cut the text short.
+TEST_F(FeedParsing, FeedReferringToForbiddenCharactersIsRefused) {
+    for (const char* reference : {"&#0;", "&#xD800;", "&#xFFFF;", "&#x110000;", "&#4294967306;"}) {
+        EXPECT_FALSE(read(rss(std::string("<item><title>a") + reference + "b</title></item>")))
+            << reference;
+        EXPECT_TRUE(items().empty()) << reference;
+    }
+    ASSERT_TRUE(read(rss("<item><title><![CDATA[&#0;]]></title></item>")));
+    EXPECT_EQ(items()[0].Title(), "&#0;") << "CDATA is text, not a reference";
+}
+
 }  // namespace
 }  // namespace lumeward::feed
