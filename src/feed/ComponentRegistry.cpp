@@ -9,12 +9,12 @@
 
 namespace lumeward::feed {
 
-ComponentRegistry ComponentRegistry::standard() {
+ComponentRegistry ComponentRegistry::standard(HttpLimits limits) {
     ComponentRegistry registry;
     // One libcurl request serves every HTTP name; the reader decides the calling convention.
     for (auto name : {component_names::kWinHttp, component_names::kXmlHttp,
                       component_names::kServerXmlHttp, component_names::kMicrosoftXmlHttp}) {
-        registry.add(name, [] { return std::make_unique<CurlHttpRequest>(); });
+        registry.add(name, [limits] { return std::make_unique<CurlHttpRequest>(limits); });
     }
     registry.add(component_names::kDomDocument, [] { return std::make_unique<XmlDocument>(); });
     registry.add(component_names::kRegExp, [] { return std::make_unique<TextCleaner>(); });

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "feed/Component.h"
+#include "feed/CurlHttpRequest.h"
 
 namespace lumeward::feed {
 
@@ -26,8 +27,9 @@ class ComponentRegistry {
 public:
     using Factory = std::function<std::unique_ptr<Component>()>;
 
-    // Every name above, each served by Lumeward's own implementation.
-    static ComponentRegistry standard();
+    // Every name above, each served by Lumeward's own implementation; the HTTP
+    // names make requests with the given limits.
+    static ComponentRegistry standard(HttpLimits limits = {});
 
     // Adds a factory, replacing one already registered under the name.
     void add(std::string_view name, Factory factory);

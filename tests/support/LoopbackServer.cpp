@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 
 namespace lumeward::test {
@@ -45,10 +46,12 @@ LoopbackServer::~LoopbackServer() {
 
 void LoopbackServer::serve(const std::string& path, int status, std::string body,
                            std::string contentType) {
-    handle(path, [status, body = std::move(body), contentType = std::move(contentType)](
-                     const httplib::Request&, httplib::Response& response) {
+    // Shared, so that each request copies a large body once, into the response, and no more.
+    handle(path, [status, body = std::make_shared<const std::string>(std::move(body)),
+                  contentType = std::move(contentType)](const httplib::Request&,
+                                                        httplib::Response& response) {
         response.status = status;
-        response.set_content(body, contentType);
+        response.set_content(*body, contentType);
     });
 }
 
