@@ -1,6 +1,7 @@
 #include "workflows/Export.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,7 +68,7 @@ std::unordered_set<std::string> listNames(const std::string& folderText) {
     return names;
 }
 
-// Step 126. Returns false after reporting; what was written before the failure stays.
+// Step 126. Returns false after reporting.
 bool writeAll(int fd, std::string_view content, const Report& report) {
     while (!content.empty()) {
         const ssize_t written = ::write(fd, content.data(), content.size());
@@ -81,6 +82,17 @@ bool writeAll(int fd, std::string_view content, const Report& report) {
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
+}
+
+// A file this export created but could not complete goes again, so no truncated
+// file passes for a saved item. Only while the name still holds the very file it
+// created: one put in its place since is someone else's.
+void removeOwnFile(const std::string& path, const struct stat& created) {
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) == 0 && now.st_dev == created.st_dev &&
+        now.st_ino == created.st_ino) {
+        ::unlink(path.c_str());
+    }
 }
 
 }  // namespace
@@ -126,6 +138,8 @@ std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows
         if (!complete) {
             reportError(report, kStepCreate, createError);
         }
+        struct stat created {};
+        const bool ownFile = fd >= 0 && ::fstat(fd, &created) == 0;
         // The write is attempted even without a file, so its failure is reported too.
         complete = writeAll(fd, fileContent(row), report) && complete;
         if (fd >= 0 && ::close(fd) != 0) {
@@ -134,6 +148,8 @@ std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows
         }
         if (complete) {
             written.emplace_back(path);
+        } else if (ownFile) {
+            removeOwnFile(path, created);
         }
     }
     return written;

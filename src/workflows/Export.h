@@ -29,7 +29,8 @@ struct ExportFailure {
 // running number and ".html". Never overwrites: each file is created
 // exclusively, and a name that is taken costs a number. Every failed step is
 // passed to report (which may block, as a message box does) and the export goes
-// on with the step its table names. Returns the paths written, in order.
+// on with the step its table names. A file it created but could not complete
+// is removed again. Returns the paths written, in order.
 std::vector<std::filesystem::path> exportRows(
     const std::vector<ResultRow>& rows, const std::function<std::string()>& folder,
     const std::function<void(const ExportFailure&)>& report);

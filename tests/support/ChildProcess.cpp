@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
@@ -51,6 +52,51 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     const auto errFile = dir.path() / "stderr";
     const int status = runProgramTo(program, args, outFile, errFile);
     return {status, readFile(outFile), readFile(errFile)};
+}
+
+ForkResult runForked(const std::function<std::string()>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("runForked: no pipe");
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        throw std::runtime_error("runForked: no fork");
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        const std::string output = work();
+        std::size_t sent = 0;
+        while (sent < output.size()) {
+            const ssize_t count = ::write(fds[1], output.data() + sent, output.size() - sent);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                ::_exit(1);
+            }
+            sent += static_cast<std::size_t>(count);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string output;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(fds[0], buffer, sizeof buffer);
+        if (count > 0) {
+            output.append(buffer, static_cast<std::size_t>(count));
+        } else if (count == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, output};
 }
 
 std::string readFile(const std::filesystem::path& path) {

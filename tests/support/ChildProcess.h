@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,18 @@ int runProgramTo(const std::string& program, const std::vector<std::string>& arg
                  const std::filesystem::path& outFile, const std::filesystem::path& errFile);
 // The same, collecting both outputs.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args);
+
+// What a forked child sent back: whether it ended by returning from work (not
+// by a signal or a crash) and the text work returned.
+struct ForkResult {
+    bool exitedNormally;
+    std::string output;
+};
+
+// Runs work in a forked copy of this process, for process-wide limits such as
+// resource limits or chroot, and passes its text back through a pipe. The child
+// ends with _exit, so none of this process's destructors run twice.
+ForkResult runForked(const std::function<std::string()>& work);
 
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> linesOf(const std::string& text);
