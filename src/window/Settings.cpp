@@ -25,11 +25,13 @@ QString GetSetting(const QString& application, const QString& section, const QSt
     return store.value(keyPath(section, key), defaultValue).toString();
 }
 
-void SaveSetting(const QString& application, const QString& section, const QString& key,
+bool SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value) {
     QSettings store(storePath(application), QSettings::IniFormat);
     store.setValue(keyPath(section, key), value);
     store.sync();
+    // A damaged file still takes the value (rewritten whole), so only a failed write counts.
+    return store.status() != QSettings::AccessError;
 }
 
 }  // namespace lumeward::window

@@ -6,10 +6,12 @@ namespace lumeward::window {
 
 // The per-user settings store: text values addressed by application, section
 // and key, kept in "<application>.ini" in the user's configuration folder
-// ($XDG_CONFIG_HOME, else ~/.config). A key never written yields the default.
+// ($XDG_CONFIG_HOME, else ~/.config). A key never written, or one a damaged or
+// unreadable store no longer holds, yields the default.
 QString GetSetting(const QString& application, const QString& section, const QString& key,
                    const QString& defaultValue);
-void SaveSetting(const QString& application, const QString& section, const QString& key,
+// Returns false when the store could not be written, so the value is lost.
+bool SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value);
 
 }  // namespace lumeward::window

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <charconv>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/TempDir.h"
@@ -129,4 +132,109 @@ TEST(AddressFile, ReportsAFileWithoutReadPermission) {
     const auto path = dir.write("locked.txt", "http://a/\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
     EXPECT_EQ(readFailure(path), "Cannot read " + path.string() + ": Permission denied");
+}
+
+namespace {
+
+// Every byte value except CR and LF, in order.
+std::string bytesOtherThanLineEnds() {
+    std::string bytes;
+    for (int value = 0; value < 256; ++value) {
+        if (value != '\r' && value != '\n') {
+            bytes += static_cast<char>(value);
+        }
+    }
+    return bytes;
+}
+
+std::string joined(const Lines& lines, const std::string& end) {
+    std::string content;
+    for (const auto& line : lines) {
+        content += line + end;
+    }
+    return content;
+}
+
+}  // namespace
+
+TEST(AddressFileContent, AMillionLinesComeBackInOrder) {
+    const TempDir dir;
+    constexpr int kLines = 1'000'000;
+    std::string content;
+    content.reserve(static_cast<std::size_t>(kLines) * 18);
+    char number[16];
+    for (int i = 0; i < kLines; ++i) {
+        content += "http://h/";
+        content.append(number, std::to_chars(number, number + sizeof number, i).ptr);
+        // Both line ends the files use, mixed.
+        content += i % 2 == 0 ? "\r\n" : "\r";
+    }
+    const Lines lines = readAddressFile(dir.write("million.txt", content));
+
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kLines));
+    int wrong = 0;
+    for (int i = 0; i < kLines && wrong < 5; ++i) {
+        const std::string_view line = lines[static_cast<std::size_t>(i)];
+        const std::string_view digits(number, std::to_chars(number, number + sizeof number, i).ptr);
+        if (!line.starts_with("http://h/") || line.substr(9) != digits) {
+            ADD_FAILURE() << "line " << i << ": " << line;
+            ++wrong;
+        }
+    }
+}
+
+TEST(AddressFileContent, EveryByteValueIsKeptExactly) {
+    const TempDir dir;
+    const std::string others = bytesOtherThanLineEnds();
+    Lines expected = {others, std::string(3, '\0'), ""};
+    for (const char byte : others) {
+        expected.push_back(std::string("<") + byte + byte + ">");
+    }
+    // CR and LF appear as the line ends, so the file holds all 256 values.
+    const std::string content = joined(expected, "\r\n") + "last\nlf";
+    expected.push_back("last");
+    expected.push_back("lf");
+
+    EXPECT_EQ(splitAddressLines(content), expected);
+    EXPECT_EQ(readAddressFile(dir.write("binary.bin", content)), expected);
+}
+
+TEST(AddressFileContent, InvalidUtf8IsKeptByteForByte) {
+    const TempDir dir;
+    const Lines lines = {
+        "http://h/\xff",        "\xfe\xff",         "\xc3(",    "http://h/\xc3", "\xc0\xaf",
+        "\xed\xa0\x80",         "\xf4\x90\x80\x80", "\xe2\x82", "\x80\x80\x80",  "\xef\xbb\xbf\xff",
+        "\xf8\x88\x80\x80\x80",
+    };
+    const std::string content = joined(lines, "\r\n");
+
+    EXPECT_EQ(splitAddressLines(content), lines);
+    EXPECT_EQ(readAddressFile(dir.write("invalid.txt", content)), lines);
+}
+
+TEST(AddressFileContent, OneTenMegabyteLineIsOneAddress) {
+    const TempDir dir;
+    // Printable bytes that change from block to block, so a lost or moved block shows.
+    constexpr std::size_t kSize = 10 * 1024 * 1024;
+    std::string line;
+    line.reserve(kSize + 4200);
+    std::string block;
+    for (int i = 0; i < 4099; ++i) {
+        block += static_cast<char>('!' + i * 7 % 90);
+    }
+    for (int i = 0; line.size() < kSize; ++i) {
+        line += block;
+        line += std::to_string(i);
+    }
+    const auto path = dir.path() / "long.txt";
+    // After a bare LF the empty piece counts as an address of its own.
+    for (const std::string end : {"", "\r\n", "\n"}) {
+        std::ofstream(path, std::ios::binary) << line << end;
+        const Lines lines = readAddressFile(path);
+        ASSERT_EQ(lines.size(), end == "\n" ? 2u : 1u) << testing::PrintToString(end);
+        EXPECT_TRUE(lines[0] == line) << testing::PrintToString(end);
+        if (lines.size() == 2) {
+            EXPECT_EQ(lines[1], "");
+        }
+    }
 }
