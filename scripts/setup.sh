@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Lumeward needs, then configures and builds a preset.
-# Usage: scripts/setup.sh [PRESET]   (default: "default"; "sanitize" for the ASan/UBSan build)
+# Usage: scripts/setup.sh [PRESET]   (default: "default"; also "sanitize", "bench", "fuzz")
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -12,6 +12,10 @@ packages=(
     qt6-base-dev qt6-svg-dev fonts-liberation
     libgtest-dev libcpp-httplib-dev libbenchmark-dev
 )
+# The fuzz targets build with clang, whose libFuzzer runtime is a package of its own.
+if [[ "$preset" == fuzz ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

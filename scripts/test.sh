@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole suite twice: a normal build, then an
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; then every fuzz target
+# for a few seconds on its corpus.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -13,3 +14,6 @@ for preset in default sanitize; do
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --preset "$preset" --parallel "$jobs"
 done
+
+echo "=== fuzz targets"
+fuzz/run.sh --time 5
