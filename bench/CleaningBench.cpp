@@ -1,5 +1,6 @@
-// Throughput of the two text cleaners alone: over whole corpus feeds, over
-// feed descriptions, and over hostile inputs beside ordinary text of the same size.
+// Throughput of the two text cleaners and of the check for forbidden character
+// references: over whole corpus feeds, over feed descriptions, and over hostile
+// inputs beside ordinary text of the same size.
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
@@ -11,11 +12,13 @@
 #include <string>
 #include <utility>
 
+#include "feed/CharacterReferences.h"
 #include "feed/TextCleaning.h"
 
 namespace {
 
 using lumeward::feed::cleanFeedText;
+using lumeward::feed::hasForbiddenCharacterReference;
 using lumeward::feed::stripHtml;
 
 enum class Input {
@@ -28,6 +31,8 @@ enum class Input {
     Openings,
     Declarations,
     InterruptedTags,
+    References,
+    LateForbiddenReference,
 };
 
 constexpr std::size_t kMegabyte = 1 << 20;
@@ -90,6 +95,13 @@ std::string build(Input which) {
             return repeated("<!DOCTYPE", kMegabyte);
         case Input::InterruptedTags:
             return repeated("<a\r", kMegabyte);
+        case Input::References:
+            return repeated("&#", kMegabyte);
+        case Input::LateForbiddenReference:
+            // Only a forbidden reference makes the check look at the markup around it.
+            return repeated("<p a='&#233;'>caf&#233; <!-- &#0; --><![CDATA[&#0;]]></p>\n",
+                            kMegabyte) +
+                   "&#0;";
     }
     return {};
 }
@@ -142,6 +154,18 @@ BENCHMARK_CAPTURE(BM_CleanFeedText, openings_1mb, Input::Openings);
 BENCHMARK_CAPTURE(BM_CleanFeedText, declarations_1mb, Input::Declarations);
 BENCHMARK_CAPTURE(BM_CleanFeedText, interrupted_tags_1mb, Input::InterruptedTags);
 
+void BM_ForbiddenReferenceCheck(benchmark::State& state, Input which) {
+    const std::string& text = input(which);
+    if (text.empty()) {
+        state.SkipWithError(kMissingCorpus);
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(hasForbiddenCharacterReference(text));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 BENCHMARK_CAPTURE(BM_StripHtml, rss2_10k, Input::Rss2Feed);
 BENCHMARK_CAPTURE(BM_StripHtml, atom_10k, Input::AtomFeed);
 BENCHMARK_CAPTURE(BM_StripHtml, rdf_10k, Input::RdfFeed);
@@ -151,3 +175,9 @@ BENCHMARK_CAPTURE(BM_StripHtml, ordinary_1mb, Input::OrdinaryText);
 BENCHMARK_CAPTURE(BM_StripHtml, openings_1mb, Input::Openings);
 BENCHMARK_CAPTURE(BM_StripHtml, declarations_1mb, Input::Declarations);
 BENCHMARK_CAPTURE(BM_StripHtml, interrupted_tags_1mb, Input::InterruptedTags);
+
+BENCHMARK_CAPTURE(BM_ForbiddenReferenceCheck, rss2_10k, Input::Rss2Feed);
+BENCHMARK_CAPTURE(BM_ForbiddenReferenceCheck, atom_10k, Input::AtomFeed);
+BENCHMARK_CAPTURE(BM_ForbiddenReferenceCheck, rdf_10k, Input::RdfFeed);
+BENCHMARK_CAPTURE(BM_ForbiddenReferenceCheck, references_1mb, Input::References);
+BENCHMARK_CAPTURE(BM_ForbiddenReferenceCheck, late_forbidden_1mb, Input::LateForbiddenReference);
