@@ -13,59 +13,24 @@
 #include "feed/FeedReader.h"
 #include "feed/XmlDocument.h"
 #include "support/LoopbackServer.h"
+#include "support/TextChecks.h"
 
 namespace lumeward::feed {
 namespace {
 
+using test::isCleanText;
+using test::isValidUtf8;
 using test::LoopbackServer;
 
 constexpr int kHttpComponentCount = 4;
 constexpr std::size_t kMillion = 1'000'000;
 
-// Strict UTF-8: shortest forms only, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        std::uint32_t smallest = 0;
-        if (lead < 0x80) {
-            ++at;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, code = lead & 0x1Fu, smallest = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, code = lead & 0x0Fu, smallest = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, code = lead & 0x07u, smallest = 0x10000;
-        } else {
-            return false;
-        }
-        if (text.size() - at < length) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[at + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
-
-// Every text of every item is valid UTF-8 without NUL characters.
+// Every text of every item is valid UTF-8 without NUL or any other character
+// XML forbids.
 void expectSoundItems(const FeedReader& reader) {
     for (const FeedItem& item : *reader.FeedItems()) {
         for (const std::string* text : {&item.URL(), &item.Title(), &item.Description()}) {
-            EXPECT_TRUE(isValidUtf8(*text)) << testing::PrintToString(*text);
-            EXPECT_EQ(text->find('\0'), std::string::npos) << testing::PrintToString(*text);
+            EXPECT_TRUE(isCleanText(*text)) << testing::PrintToString(*text);
         }
     }
 }

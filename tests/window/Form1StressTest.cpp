@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "support/LoopbackServer.h"
+#include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/Form1.h"
@@ -33,6 +34,7 @@ namespace lumeward::window {
 namespace {
 
 using test::LoopbackServer;
+using test::ScopedConfigHome;
 using test::ScriptedDialogs;
 using test::TempDir;
 
@@ -66,19 +68,6 @@ void moveMouse(QWidget* widget, QPoint at) {
                      Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &move);
 }
-
-// Gives each test a settings store of its own.
-class ScopedConfigHome {
-public:
-    ScopedConfigHome() : m_saved(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.path().string()));
-    }
-    ~ScopedConfigHome() { qputenv("XDG_CONFIG_HOME", m_saved); }
-
-private:
-    TempDir m_dir;
-    QByteArray m_saved;
-};
 
 class Form1Stress : public testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "support/LoopbackServer.h"
+#include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/Form1.h"
@@ -20,6 +21,7 @@ namespace lumeward::window {
 namespace {
 
 using test::LoopbackServer;
+using test::ScopedConfigHome;
 using test::ScriptedDialogs;
 using test::TempDir;
 
@@ -27,19 +29,6 @@ const char* const kTwoItems =
     "<rss><channel><item><title>One</title><description>&lt;b&gt;First&lt;/b&gt; text"
     "</description><link>https://a.example/1</link></item><item><title>Two</title>"
     "<link>https://a.example/2</link></item></channel></rss>";
-
-// Gives each test a settings store of its own.
-class ScopedConfigHome {
-public:
-    ScopedConfigHome() : m_saved(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.path().string()));
-    }
-    ~ScopedConfigHome() { qputenv("XDG_CONFIG_HOME", m_saved); }
-
-private:
-    TempDir m_dir;
-    QByteArray m_saved;
-};
 
 class Form1Workflow : public testing::Test {
 protected:

@@ -6,30 +6,20 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
-#include "workflows/Export.h"
+#include "workflows/ExportFixture.h"
 
-using lumeward::test::readFile;
-using lumeward::test::runForked;
-using lumeward::test::TempDir;
-using lumeward::workflows::ExportFailure;
-using lumeward::workflows::exportRows;
+using namespace lumeward::test;
 using lumeward::workflows::ResultRow;
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kFeedA = "http://a.example/feed";
-const std::string kFeedB = "http://b.example/feed";
 
 // The reports the export gives when it cannot create a file, and then when it
 // writes without one.
@@ -37,13 +27,6 @@ const std::string kNoFolder = "118: No such file or directory";
 const std::string kNotAFolder = "118: Not a directory";
 const std::string kNoFile = "126: Bad file descriptor";
 const std::string kTooLarge = "126: File too large";
-
-std::string nameA(int number) {
-    return "httpaexamplefeed" + std::to_string(number) + ".html";
-}
-std::string nameB(int number) {
-    return "httpbexamplefeed" + std::to_string(number) + ".html";
-}
 
 ResultRow row(const std::string& feed, std::string title = "Title") {
     return {true, feed, std::move(title), "Description", "https://example.org/item"};
@@ -53,59 +36,12 @@ std::string contentOf(const std::string& title) {
     return title + "\r\n\r\nDescription\r\n\r\nhttps://example.org/item\r\n";
 }
 
-struct ExportResult {
-    std::vector<fs::path> written;
-    std::vector<std::string> failures;  // "step: description"
-};
-
-ExportResult exportInto(const std::vector<ResultRow>& rows,
-                        const std::function<std::string()>& folder) {
-    ExportResult result;
-    result.written = exportRows(rows, folder, [&result](const ExportFailure& failure) {
-        result.failures.push_back(std::to_string(failure.step) + ": " + failure.description);
-    });
-    return result;
-}
-
-std::vector<std::string> fileNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::string> sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<fs::path> pathsIn(const fs::path& folder, const std::vector<std::string>& names) {
-    std::vector<fs::path> paths;
-    for (const auto& name : names) {
-        paths.emplace_back(folder.string() + "/" + name);
-    }
-    return paths;
-}
-
 std::vector<std::string> repeated(const std::vector<std::string>& block, int times) {
     std::vector<std::string> all;
     for (int i = 0; i < times; ++i) {
         all.insert(all.end(), block.begin(), block.end());
     }
     return all;
-}
-
-std::string describe(const ExportResult& result) {
-    std::ostringstream out;
-    for (const auto& path : result.written) {
-        out << "written " << path.filename().string() << "\n";
-    }
-    for (const auto& failure : result.failures) {
-        out << "failed " << failure << "\n";
-    }
-    return out.str();
 }
 
 }  // namespace
@@ -133,7 +69,7 @@ TEST(ExportFolderFaults, FolderMovedAwayMidExportFailsOnlyTheRowsWhileItIsGone) 
 
     EXPECT_EQ(result.failures, repeated({kNoFolder, kNoFile}, 2));
     EXPECT_EQ(lookups, 5) << "one folder look-up per row: the export went through every row";
-    EXPECT_EQ(result.written, pathsIn(out, {nameA(1), nameA(2), nameA(5)}));
+    EXPECT_EQ(result.written, pathsIn(out.string(), {nameA(1), nameA(2), nameA(5)}));
     EXPECT_EQ(fileNames(moved), sorted({nameA(1), nameA(2)}));
     EXPECT_EQ(readFile(moved / nameA(1)), contentOf("One"));
     EXPECT_EQ(readFile(moved / nameA(2)), contentOf("Two"));
@@ -161,7 +97,7 @@ TEST(ExportFolderFaults, FolderReplacedByAFileMidExportKeepsThatFile) {
 
     EXPECT_EQ(result.failures, repeated({kNotAFolder, kNoFile}, 2));
     EXPECT_EQ(lookups, 4);
-    EXPECT_EQ(result.written, pathsIn(out, {nameA(1), nameA(2)}));
+    EXPECT_EQ(result.written, pathsIn(out.string(), {nameA(1), nameA(2)}));
     EXPECT_EQ(readFile(out), "user's own file");
     EXPECT_EQ(fileNames(moved), sorted({nameA(1), nameA(2)}));
     EXPECT_EQ(readFile(moved / nameA(2)), contentOf("Two"));
@@ -229,9 +165,10 @@ TEST(ExportWriteFaults, FileSizeLimitFailsTheLargeRowsAndTheExportGoesOn) {
     });
 
     ASSERT_TRUE(child.exitedNormally) << child.output;
-    EXPECT_EQ(child.output, "written " + nameA(2) + "\nwritten " + nameB(4) + "\nwritten " +
-                                nameA(6) + "\nfailed " + kTooLarge + "\nfailed " + kTooLarge +
-                                "\n");
+    const std::string folder = dir.path().string() + "/";
+    EXPECT_EQ(child.output, "written " + folder + nameA(2) + "\nwritten " + folder + nameB(4) +
+                                "\nwritten " + folder + nameA(6) + "\nfailed " + kTooLarge +
+                                "\nfailed " + kTooLarge + "\n");
     EXPECT_EQ(readFile(dir.path() / nameA(1)), oldBytes);
     EXPECT_EQ(readFile(dir.path() / "notes.txt"), "keep");
     EXPECT_EQ(readFile(dir.path() / nameA(2)), contentOf("small one"));

@@ -1,26 +1,22 @@
 #include "workflows/Export.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "workflows/ExportFixture.h"
 
-using lumeward::test::TempDir;
+using namespace lumeward::test;
 using lumeward::workflows::applicationErrorText;
 using lumeward::workflows::CleanFileName;
 using lumeward::workflows::ExportFailure;
@@ -33,102 +29,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kFeedA = "http://a.example/feed";
-const std::string kFeedB = "http://b.example/feed";
-
-std::string nameA(int number) {
-    return "httpaexamplefeed" + std::to_string(number) + ".html";
-}
-std::string nameB(int number) {
-    return "httpbexamplefeed" + std::to_string(number) + ".html";
-}
-
 ResultRow row(const std::string& feed, bool checked = true) {
     return {checked, feed, "Title", "Description", "https://example.org/item"};
-}
-
-struct ExportResult {
-    std::vector<fs::path> written;
-    std::vector<std::string> failures;  // "step: description"
-};
-
-ExportResult exportInto(const std::vector<ResultRow>& rows,
-                        const std::function<std::string()>& folder) {
-    ExportResult result;
-    result.written = exportRows(rows, folder, [&result](const ExportFailure& failure) {
-        result.failures.push_back(std::to_string(failure.step) + ": " + failure.description);
-    });
-    return result;
-}
-
-ExportResult exportInto(const std::vector<ResultRow>& rows, const std::string& folder) {
-    return exportInto(rows, [folder] { return folder; });
-}
-
-std::vector<std::string> fileNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::string> sorted(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<fs::path> pathsIn(const std::string& folder, const std::vector<std::string>& names) {
-    std::vector<fs::path> paths;
-    for (const auto& name : names) {
-        paths.emplace_back(folder + "/" + name);
-    }
-    return paths;
-}
-
-// Runs work in a child process (for process-wide limits and chroot) and returns
-// what it printed; "child failed" when it did not end normally with status 0.
-std::string outputOfChild(const std::function<std::string()>& work) {
-    int fds[2];
-    if (::pipe(fds) != 0) {
-        return "pipe failed";
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        const std::string output = work();
-        const bool sent =
-            ::write(fds[1], output.data(), output.size()) == static_cast<ssize_t>(output.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(fds[1]);
-    std::string output;
-    char buffer[4096];
-    ssize_t count = 0;
-    while ((count = ::read(fds[0], buffer, sizeof buffer)) > 0) {
-        output.append(buffer, static_cast<std::size_t>(count));
-    }
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? output : "child failed";
-}
-
-std::string describe(const ExportResult& result) {
-    std::ostringstream out;
-    for (const auto& path : result.written) {
-        out << "written " << path.string() << "\n";
-    }
-    for (const auto& failure : result.failures) {
-        out << "failed " << failure << "\n";
-    }
-    return out.str();
 }
 
 }  // namespace
@@ -309,33 +211,18 @@ TEST(ExportFolder, AddsTheSeparatorEvenAfterATrailingSlash) {
 TEST(ExportFolder, EmptyFolderTextWritesAtTheRoot) {
     TempDir dir;
     // Inside a chroot the root is the temporary folder, so nothing lands in the real "/".
-    const std::string output = outputOfChild([&dir] {
+    const ForkResult child = runForked([&dir] {
         if (::chroot(dir.path().c_str()) != 0 || ::chdir("/") != 0) {
             return std::string("no chroot");
         }
         return describe(exportInto({row(kFeedA)}, std::string()));
     });
-    if (output == "no chroot") {
+    if (child.output == "no chroot") {
         GTEST_SKIP() << "chroot needs root";
     }
-    EXPECT_EQ(output, "written /" + nameA(1) + "\n");
+    ASSERT_TRUE(child.exitedNormally);
+    EXPECT_EQ(child.output, "written /" + nameA(1) + "\n");
     EXPECT_EQ(fileNames(dir.path()), std::vector<std::string>{nameA(1)});
-}
-
-TEST(ExportFolder, PartialWriteIsReportedAndItsFileIsRemoved) {
-    TempDir dir;
-    const ResultRow big = {true, kFeedA, std::string(1000, 't'), "", ""};
-    constexpr rlim_t kLimit = 100;
-    const std::string output = outputOfChild([&] {
-        const rlimit limit = {kLimit, kLimit};
-        if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-            return std::string("no limit");
-        }
-        return describe(exportInto({big}, dir.path().string()));
-    });
-
-    EXPECT_EQ(output, "failed 126: File too large\n");
-    EXPECT_FALSE(fs::exists(dir.path() / nameA(1))) << "a cut-off file would pass for a saved item";
 }
 
 TEST(ApplicationError, NamesTheStepAndTheSupportAddress) {
