@@ -1,6 +1,7 @@
 #include "support/ChildProcess.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +112,31 @@ std::vector<std::string> linesOf(const std::string& text) {
         lines.push_back(line);
     }
     return lines;
+}
+
+namespace {
+
+// Debian's "nobody" and "nogroup".
+constexpr uid_t kUnprivilegedUser = 65534;
+constexpr gid_t kUnprivilegedGroup = 65534;
+
+}  // namespace
+
+void handToUnprivilegedUser(const std::filesystem::path& path) {
+    if (::geteuid() == 0 && ::chown(path.c_str(), kUnprivilegedUser, kUnprivilegedGroup) != 0) {
+        throw std::runtime_error("cannot hand " + path.string() + " to nobody");
+    }
+}
+
+ForkResult runForkedUnprivileged(const std::function<std::string()>& work) {
+    return runForked([&work] {
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedGroup) != 0 ||
+             ::setuid(kUnprivilegedUser) != 0)) {
+            return std::string("cannot become nobody");
+        }
+        return work();
+    });
 }
 
 }  // namespace lumeward::test

@@ -34,6 +34,14 @@ struct ForkResult {
 // ends with _exit, so none of this process's destructors run twice.
 ForkResult runForked(const std::function<std::string()>& work);
 
+// Permission checks do not apply to root, and the suite may run as root. These
+// two let a test meet them all the same: when this process is root, the path is
+// handed to the unprivileged user "nobody" and the forked child becomes that
+// user before work runs; otherwise the path is left alone and the child runs as
+// this process does.
+void handToUnprivilegedUser(const std::filesystem::path& path);
+ForkResult runForkedUnprivileged(const std::function<std::string()>& work);
+
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> linesOf(const std::string& text);
 

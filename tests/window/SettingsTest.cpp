@@ -19,7 +19,10 @@ namespace lumeward::window {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ForkResult;
+using test::handToUnprivilegedUser;
 using test::readFile;
+using test::runForkedUnprivileged;
 using test::TempDir;
 
 const QString kApplication = QStringLiteral("Kelvarin");
@@ -157,15 +160,17 @@ TEST_F(SettingsStore, SavingThroughALinkKeepsTheLinkAndWritesItsTarget) {
 }
 
 TEST_F(SettingsStore, FileWithoutPermissionsGivesDefaultsAndFailedSaves) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads and writes files whatever their permissions";
-    }
     const std::string bytes = "[Lumeward]\r\nDownload%20Location=/hidden/\r\n";
+    handToUnprivilegedUser(m_home.path());
     m_home.write("Kelvarin.ini", bytes);
     fs::permissions(storeFile(), fs::perms::none);
 
-    EXPECT_EQ(location(), kDefault);
-    EXPECT_FALSE(saveLocation(QStringLiteral("/lost/")));
+    const ForkResult child = runForkedUnprivileged([] {
+        return (location() + (saveLocation(QStringLiteral("/lost/")) ? " saved" : " not saved"))
+            .toStdString();
+    });
+    ASSERT_TRUE(child.exitedNormally) << child.output;
+    EXPECT_EQ(child.output, kDefault.toStdString() + " not saved");
     fs::permissions(storeFile(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(readFile(storeFile()), bytes);
 }

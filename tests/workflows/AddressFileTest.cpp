@@ -11,8 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
+using lumeward::test::ForkResult;
+using lumeward::test::handToUnprivilegedUser;
+using lumeward::test::runForkedUnprivileged;
 using lumeward::test::TempDir;
 using lumeward::workflows::readAddressFile;
 using lumeward::workflows::splitAddressLines;
@@ -125,13 +129,13 @@ TEST(AddressFile, NamesTheFileAndReasonWhenItCannotBeRead) {
 }
 
 TEST(AddressFile, ReportsAFileWithoutReadPermission) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads files whatever their permissions";
-    }
     const TempDir dir;
+    handToUnprivilegedUser(dir.path());
     const auto path = dir.write("locked.txt", "http://a/\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    EXPECT_EQ(readFailure(path), "Cannot read " + path.string() + ": Permission denied");
+    const ForkResult child = runForkedUnprivileged([&path] { return readFailure(path); });
+    ASSERT_TRUE(child.exitedNormally);
+    EXPECT_EQ(child.output, "Cannot read " + path.string() + ": Permission denied");
 }
 
 namespace {

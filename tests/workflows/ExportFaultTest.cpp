@@ -123,21 +123,24 @@ TEST(ExportFolderFaults, FolderBelowAFileFailsEveryRowAndLeavesTheFileAlone) {
 }
 
 TEST(ExportFolderFaults, FolderWithoutWritePermissionFailsEveryRow) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into any folder";
-    }
     TempDir dir;
+    handToUnprivilegedUser(dir.path());
     const fs::path locked = dir.path() / "locked";
     fs::create_directory(locked);
     const std::string old = "old file";
     const fs::path kept = dir.write("locked/" + nameA(1), old);
+    handToUnprivilegedUser(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
 
-    const auto result = exportInto({row(kFeedA), row(kFeedA)}, [&] { return locked.string(); });
+    const ForkResult child = runForkedUnprivileged([&] {
+        return describe(exportInto({row(kFeedA), row(kFeedA)}, locked.string()));
+    });
     fs::permissions(locked, fs::perms::owner_all);
 
-    EXPECT_EQ(result.failures, repeated({"118: Permission denied", kNoFile}, 2));
-    EXPECT_TRUE(result.written.empty());
+    ASSERT_TRUE(child.exitedNormally) << child.output;
+    EXPECT_EQ(child.output, "failed 118: Permission denied\nfailed " + kNoFile +
+                                "\nfailed 118: Permission denied\nfailed " + kNoFile + "\n")
+        << "nothing written";
     EXPECT_EQ(fileNames(locked), std::vector<std::string>{nameA(1)});
     EXPECT_EQ(readFile(kept), old);
 }
