@@ -1,7 +1,8 @@
 // The whole path from response bytes to items (decode, clean, load, recognise,
 // build items, strip tags) through FeedReader::ReadFeed, with the network
-// replaced by an in-memory HTTP component. Also reports the peak heap use of
-// one read relative to the feed's size.
+// replaced by an in-memory HTTP component, over the corpus and over hostile
+// shapes (one huge text node, a million levels of nesting). Also reports the
+// peak heap use of one read relative to the feed's size.
 #include <malloc.h>
 
 #include <benchmark/benchmark.h>
@@ -60,10 +61,33 @@ namespace {
 
 using namespace lumeward::feed;
 
+// Hostile shapes, built in memory: one description that is a single text node
+// of "huge-text-<MiB>" mebibytes, or one nested "nested-<thousands>" thousand
+// elements deep. Doubling the size must no more than double the time.
+std::string hostileFeed(const std::string& name) {
+    const auto number = [&name](std::size_t prefix) { return std::stoul(name.substr(prefix)); };
+    std::string body = "<rss><channel><item><title>T</title><description>";
+    if (name.starts_with("huge-text-")) {
+        body.append(number(10) << 20, 'x');
+    } else {
+        const std::size_t levels = number(7) * 1000;
+        for (std::size_t i = 0; i < levels; ++i) {
+            body += "<b>";
+        }
+        body += 'x';
+        for (std::size_t i = 0; i < levels; ++i) {
+            body += "</b>";
+        }
+    }
+    return body + "</description></item></channel></rss>";
+}
+
 const std::string& corpusFile(const std::string& name) {
     static std::map<std::string, std::string> files;
     auto& bytes = files[name];
-    if (bytes.empty()) {
+    if (bytes.empty() && (name.starts_with("huge-text-") || name.starts_with("nested-"))) {
+        bytes = hostileFeed(name);
+    } else if (bytes.empty()) {
         std::ifstream in(std::string(LUMEWARD_BENCH_CORPUS_DIR) + "/" + name, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), {});
     }
@@ -136,5 +160,15 @@ BENCHMARK_CAPTURE(BM_ReadFeed, rdf_10k, std::string("rdf-10k.xml"))->Unit(benchm
 BENCHMARK_CAPTURE(BM_ReadFeed, rss2_20, std::string("rss2-20.xml"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, atom_20, std::string("atom-20.xml"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, rdf_20, std::string("rdf-20.xml"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, huge_text_8mib, std::string("huge-text-8"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, huge_text_32mib, std::string("huge-text-32"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, nested_250k, std::string("nested-250"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, nested_500k, std::string("nested-500"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, nested_1m, std::string("nested-1000"))
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
