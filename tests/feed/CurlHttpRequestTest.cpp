@@ -1,5 +1,6 @@
 #include "feed/CurlHttpRequest.h"
 
+#include "support/CurlErrorCodes.h"
 #include "support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,11 @@ namespace lumeward::feed {
 namespace {
 
 using namespace std::string_literals;
+using test::kCouldNotConnect;
+using test::kFileSizeExceeded;
+using test::kOperationTimedOut;
+using test::kTooManyRedirects;
 using test::LoopbackServer;
-
-// libcurl's failure codes, part of its stable interface; libcurl's header stays
-// inside the component.
-constexpr std::int32_t kCouldNotConnect = 7;     // CURLE_COULDNT_CONNECT
-constexpr std::int32_t kOperationTimedOut = 28;  // CURLE_OPERATION_TIMEDOUT
-constexpr std::int32_t kTooManyRedirects = 47;   // CURLE_TOO_MANY_REDIRECTS
-constexpr std::int32_t kFileSizeExceeded = 63;   // CURLE_FILESIZE_EXCEEDED
 
 // Runs one GET through a fresh component, which the test then reads.
 struct Fetch {

@@ -19,6 +19,7 @@
 #include "feed/ComponentRegistry.h"
 #include "feed/CurlHttpRequest.h"
 #include "feed/FeedReader.h"
+#include "support/CurlErrorCodes.h"
 #include "support/LoopbackServer.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -33,12 +34,10 @@ namespace lumeward::feed {
 namespace {
 
 using namespace std::chrono_literals;
+using test::kFileSizeExceeded;
+using test::kOperationTimedOut;
+using test::kTooManyRedirects;
 using test::LoopbackServer;
-
-// libcurl's failure codes, part of its stable interface.
-constexpr std::int32_t kOperationTimedOut = 28;  // CURLE_OPERATION_TIMEDOUT
-constexpr std::int32_t kTooManyRedirects = 47;   // CURLE_TOO_MANY_REDIRECTS
-constexpr std::int32_t kFileSizeExceeded = 63;   // CURLE_FILESIZE_EXCEEDED
 
 // A read tries each of the HTTP component names once.
 constexpr int kHttpComponentCount = 4;
