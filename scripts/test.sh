@@ -16,4 +16,4 @@ for preset in default sanitize; do
 done
 
 echo "=== fuzz targets"
-fuzz/run.sh --time 5
+scripts/fuzz.sh --time 5

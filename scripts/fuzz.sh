@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, ASan + UBSan) and runs each in turn.
-# Usage: fuzz/run.sh [--time SECONDS | --runs COUNT] [TARGET...]
+# Usage: scripts/fuzz.sh [--time SECONDS | --runs COUNT] [TARGET...]
 #   --time 5       each target for 5 seconds (the default; what CI does)
 #   --runs 1000000 each target for that many executions
 #   TARGET         e.g. feed_path; all targets when none is named
 # Inputs that fail land in build-fuzz/findings/; the corpus each run grows is
-# kept in build-fuzz/corpus/ and starts from the seeds of fuzz/seeds.py.
+# kept in build-fuzz/corpus/ and starts from the seeds of fuzz/seeds/make_seeds.py.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -26,7 +26,7 @@ fi
 scripts/setup.sh fuzz
 out=build-fuzz
 rm -rf "$out/seeds"
-python3 fuzz/seeds.py "$out/seeds"
+python3 fuzz/seeds/make_seeds.py "$out/seeds"
 mkdir -p "$out/findings"
 
 failed=()

@@ -42,7 +42,7 @@ FEEDS = [RSS, RDF, ATOM, DOCTYPE, LAUGHS, LATIN1, UTF16, CONTROLS]
 
 def bench_feeds():
     with tempfile.TemporaryDirectory() as folder:
-        subprocess.run([sys.executable, os.path.join(HERE, '..', 'bench', 'gen_corpus.py'), folder,
+        subprocess.run([sys.executable, os.path.join(HERE, '..', '..', 'bench', 'gen_corpus.py'), folder,
                         '--items', '2', '--small', '2'], check=True, stdout=subprocess.DEVNULL)
         names = ['rss2-20.xml', 'atom-20.xml', 'rdf-20.xml']
         return [open(os.path.join(folder, name), 'rb').read() for name in names]
