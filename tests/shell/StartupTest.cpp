@@ -139,7 +139,7 @@ TEST(HandCursor, GivesNothingForAFileThatIsNoCursor) {
           cursorFile(2, 0, 31, 5), good.substr(0, 12), good.substr(0, good.size() - 20)}) {
         EXPECT_FALSE(loadCursorFile(folder.write("HAND-M.CUR", bytes).c_str())) << bytes.size();
     }
-    EXPECT_FALSE(loadCursorFile((folder.path() / "missing.CUR").c_str()).has_value());
+    EXPECT_FALSE(loadCursorFile((folder.path() / "missing.CUR").c_str()));
 }
 
 TEST(Skin, PaintsTheButtonFaceAndAppliesTheSheetOnlyWhenTheFileIsThere) {
@@ -166,7 +166,7 @@ TEST(Skin, PaintsTheButtonFaceAndAppliesTheSheetOnlyWhenTheFileIsThere) {
     }
 }
 
-TEST(HomePage, OpensWhenTheDrawGivesSevenWhichTheStandardSourceGivesOnceInAHundredSeconds) {
+TEST(HomePage, OpensOnlyWhenTheDrawGivesSevenAboutOnceInAHundredSeeds) {
     // n = floor(r * 100) + 1
     const std::vector<std::string> drawn{"seed 45296"}, opened{drawn[0], "https://lumeward.org/"};
     for (const auto& [draw, steps] : {std::pair(0.06, opened), std::pair(0.0699, opened),
@@ -199,7 +199,7 @@ struct SplashRun {
     }
 };
 
-TEST(Splash, ShowsTheFirstPlainFileUnlessTheSettingsSayOtherwise) {
+TEST(Splash, IsSkippedOrShortenedByItsSettingsAndSkippedWithoutAPicture) {
     const struct {
         const char* file;  // nullptr: no Splash folder
         const char* section;
@@ -229,7 +229,7 @@ TEST(Splash, ShowsTheFirstPlainFileUnlessTheSettingsSayOtherwise) {
     }
 }
 
-TEST(Splash, ShowsThePictureAboveAWhiteStripWithLinesAndABoxThatHidesItNextTime) {
+TEST(Splash, ShowsThePictureForFourSecondsAboveAWhiteStripAndItsBoxHidesItNextTime) {
     SplashRun run;
     run.add("a.png", {400, 200});
 
