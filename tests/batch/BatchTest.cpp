@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "support/ChildProcess.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+using namespace lumeward::test;
+using Args = std::vector<std::string>;
+
+namespace {
+
+const auto batch = [](const Args& args) { return runProgram(LUMEWARD_BATCH_PROGRAM, args); };
+
+const std::string kFeed = R"(<rss version="2.0"><channel><title>C</title><item>
+<title>"新" \ &amp;</title><link>http://e/1?a&amp;b</link><description>&lt;b&gt;x&lt;/b&gt;
+	y</description></item><item><title>2</title></item></channel></rss>)";
+
+// What list prints for kFeed read from an address.
+std::string line(const std::string& feed) {
+    return R"({"feed":")" + feed +
+           R"(","ok":true,"type":1,"typeName":"RSS","status":200,)"
+           R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[{"url":"http://e/1?a&b",)"
+           R"("title":"\"新\" \\ &","description":"x\n\ty"},)"
+           "{\"url\":\"\",\"title\":\"2\",\"description\":\"\"}]}\n";
+}
+
+class Batch : public testing::Test {
+protected:
+    Batch() { server.serve("/feed", 200, kFeed); }
+
+    LoopbackServer server;
+    // Two addresses of the same feed.
+    const std::string a = server.url("/feed"), b = a + "?b";
+};
+
+}  // namespace
+
+TEST_F(Batch, ListPrintsALinePerAddressAsEachReadEndsExpandingAddressFilesInPlace) {
+    const TempDir dir;
+    const auto out = dir.path() / "out", err = dir.path() / "err";
+    const auto missing = server.url("/missing"), later = server.url("/later");
+    std::atomic<bool> linesWereOut = false;
+    // The last feed answers once the lines before it are out.
+    server.handle("/later", [&](const httplib::Request&, httplib::Response& response) {
+        for (int i = 0; i < 250 && !(linesWereOut = linesOf(readFile(out)).size() == 4); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        response.set_content(kFeed, "application/xml");
+    });
+    const auto list = "@" + dir.write("list", b + "\r\n" + a).string();
+    // A failed read is shown and the list goes on, but the status says so.
+    EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", a, list, missing, later}, out, err), 1);
+    EXPECT_TRUE(linesWereOut);
+    const std::string text = readFile(out);
+    EXPECT_TRUE(text.starts_with(line(a) + line(b) + line(a) + R"({"feed":")" + missing +
+                                 R"(","ok":false,"type":0,"typeName":"Unknown / None",)"
+                                 R"("status":404,"statusText":"Not Found","errorCode":)"))
+        << text;
+    EXPECT_TRUE(text.ends_with(",\"items\":[]}\n" + line(later))) << text;
+    EXPECT_EQ(batch({"list", a}).status, 0);
+    EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", a}, "/dev/full", err), 1);
+    EXPECT_EQ(readFile(err), "lumeward-batch: cannot write the output\n");
+}
+
+TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
+    const TempDir dir;
+    const std::string to = dir.path().string(), absent = "@" + to + "/absent";
+    // clang-format off
+    const std::vector<std::pair<Args, std::string>> cases = {
+        {{}, "no command"},       {{"LIST", a}, "'LIST'"},      {{"--list"}, "'--list'"},
+        {{"list"}, "list needs"}, {{"save", to}, "save needs"}, {{"save", "", a}, "not empty"},
+        {{"--help", "list"}, "'list' after --help"},            {{"--version", "x"}, "'x' after"},
+        {{"save", to, a, absent}, "Cannot read " + to + "/absent"},
+        {{"list", a, absent}, "Cannot read " + to + "/absent: No such file or directory"}};
+    // clang-format on
+    for (const auto& [args, named] : cases) {
+        const auto result = batch(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
+        EXPECT_TRUE(result.out.empty() && result.err.starts_with("lumeward-batch: ") &&
+                    result.err.find(named) != std::string::npos)
+            << result.out << result.err;
+    }
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(to));
+
+    const auto help = batch({"--help"}), version = batch({"--version"});
+    EXPECT_EQ(help.status | version.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: lumeward-batch list ADDRESS...\n")) << help.out;
+    EXPECT_EQ(version.out, "lumeward-batch " LUMEWARD_VERSION "\n");
+}
+
+TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) {
+    const TempDir dir;
+    const auto result =
+        batch({"save", dir.path().string() + "//", a, "@" + dir.write("list", b).string()});
+    const auto base = dir.path().string() + "/http127001" + std::to_string(server.port()) + "feed";
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out,
+              base + "1.html\n" + base + "2.html\n" + base + "b3.html\n" + base + "b4.html\n");
+    EXPECT_EQ(readFile(base + "b3.html"), "\"新\" \\ &\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&b\r\n");
+
+    const auto failed = batch({"save", (dir.path() / "absent").string(), a});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    // Both items fail at steps 118 and 126; CR in a report becomes LF, which no terminal
+    // overprints.
+    const std::string reports =
+        "No such file or directory\n\nin Tessmoor.Form1.PushButton3_Click at line 118\n\n"
+        "Please email support@lumeward.org\nBad file descriptor\n\n"
+        "in Tessmoor.Form1.PushButton3_Click at line 126\n\nPlease email support@lumeward.org\n";
+    EXPECT_EQ(failed.err, reports + reports);
+}
