@@ -1,333 +1,275 @@
-#include "window/Form1.h"
-
+// The main window through its real input paths: layout, keyboard order, pointer,
+// the address list, retrieval runs under a storm of input, and export.
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <vector>
+#include <fstream>
 
+#include "support/LoopbackServer.h"
+#include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "window/Form1.h"
 #include "window/ListView.h"
 
 namespace lumeward::window {
 namespace {
 
-using test::ScriptedDialogs;
-using test::TempDir;
+namespace fs = std::filesystem;
 
 class Form1Test : public testing::Test {
 protected:
-    Form1Test() { m_form.Form_Load(); }
+    Form1Test() {
+        // Feed n answers after 20 ms with the items "n.1" and "n.2".
+        for (const std::string n : {"1", "2", "3", "4", "5"}) {
+            std::string body = "<rss><channel>";
+            for (const std::string& id : {n + ".1", n + ".2"}) {
+                body += "<item><title>" + id + "</title><description>About</description>" +
+                        "<link>https://site.example/" + id + "</link></item>";
+            }
+            m_server.handle("/" + n, [body](auto&, auto& response) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                response.set_content(body + "</channel></rss>", "application/xml");
+            });
+        }
+        m_form->setPause([](double) { QCoreApplication::processEvents(); });
+        m_form->Form_Load();
+        m_form->show();
+    }
 
-    QStringList addresses() const {
+    QString address(int feed) const {
+        return QString::fromStdString(m_server.url("/")) + QString::number(feed);
+    }
+    QString outFolder() const { return QString::fromStdString(m_out.path().string()); }
+    auto exported() const { return std::distance(fs::directory_iterator(m_out.path()), {}); }
+    // The address list, after listing feeds 1 to n.
+    QStringList addresses(int n = 0) const {
         QStringList texts;
-        for (qsizetype i = 1; i <= m_form.ListView1()->count(); ++i) {
-            texts << m_form.ListView1()->text(i);
+        for (int feed = 1; feed <= n; ++feed) {
+            m_form->ListView1()->add(address(feed));
+        }
+        for (qsizetype i = 1; i <= m_form->ListView1()->count(); ++i) {
+            texts << m_form->ListView1()->text(i);
         }
         return texts;
     }
-
-    void loadFile(const std::filesystem::path& path) {
-        m_dialogs.openAnswers.push_back({QString::fromStdString(path.string())});
-        m_form.PushButton6_Click();
+    // The titles the result list shows, "+" when checked, "?" when the feed or link
+    // in the row does not go with the title.
+    QString rows() const {
+        QStringList titles;
+        const QAbstractItemModel& model = *m_form->ListView2()->model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QString title = model.index(row, 1).data().toString();
+            const bool fits =
+                model.index(row, 0).data() == address(title.section('.', 0, 0).toInt()) &&
+                model.index(row, 3).data() == "https://site.example/" + title;
+            const bool checked = model.index(row, 0).data(Qt::CheckStateRole) == Qt::Checked;
+            titles << (fits ? title : "?") + (checked ? "+" : "");
+        }
+        return titles.join(' ');
+    }
+    // The boxes shown, but the folder dialogs: each message's text, else the kind.
+    QStringList boxes() const {
+        QStringList shown;
+        for (const auto& box : m_dialogs.shown) {
+            if (box.kind != "folder") {
+                shown << (box.kind == "message" ? box.text : box.kind);
+            }
+        }
+        return shown;
+    }
+    void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void loadFile(const fs::path& file) {
+        m_dialogs.openAnswers.push_back({QString::fromStdString(file.string())});
+        m_form->PushButton6_Click();
     }
 
-    ScriptedDialogs m_dialogs;
-    Form1 m_form{m_dialogs};
+    // One round of everything a user can do, by mouse and keyboard. A second round
+    // may come inside the first, while the work that one started is under way.
+    void storm() {
+        if (m_depth == 2 || m_form->isClosing()) {
+            return;
+        }
+        ++m_depth;
+        ++m_rounds;
+        click(m_form->PushButton1());
+        click(m_form->PushButton6());
+        click(m_form->PushButton8());
+        QTest::keyClicks(m_form->Text1(), "x");
+        QTest::keyClick(m_form->Text1(), Qt::Key_Backspace);
+        // Delete on the first address, then a double-click on the first address.
+        ListView& list = *m_form->ListView1();
+        const QPoint first = list.visualRect(list.model()->index(0, 0)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first);
+        QTest::keyClick(&list, Qt::Key_Delete);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, first);
+        click(m_form->PushButton2());
+        // Check All, Uncheck All, then the space bar on the first result.
+        click(m_form->PushButton4());
+        EXPECT_EQ(rows().count('+'), m_form->ListView2()->count());
+        click(m_form->PushButton5());
+        m_form->ListView2()->setCurrentIndex(m_form->ListView2()->model()->index(0, 0));
+        QTest::keyClick(m_form->ListView2(), Qt::Key_Space);
+        click(m_form->PushButton3());
+        --m_depth;
+    }
+    // From now on the storm comes at every pass of the event loop and while a
+    // message shows; the folder dialog always answers the output folder.
+    void keepStorming() {
+        m_dialogs.onShown = [this](const auto& box) {
+            if (box.kind == "message") {
+                storm();
+            }
+        };
+        m_dialogs.folderAnswers.assign(500, outFolder() + "//");
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { storm(); });
+        m_timer.start(0);
+    }
+
+    test::ScopedConfigHome m_configHome;
+    test::LoopbackServer m_server;
+    test::ScriptedDialogs m_dialogs;
+    std::unique_ptr<Form1> m_form = std::make_unique<Form1>(m_dialogs);
+    test::TempDir m_out;
+    test::TempDir m_files;
+    QTimer m_timer;
+    int m_depth = 0, m_rounds = 0;
 };
 
-struct ControlCase {
-    const char* name;
-    QRect twips;  // left, top, width, height
-    const char* caption;
-};
-
-TEST_F(Form1Test, PlacesEveryControlByItsNameWithCaptionAndGeometry) {
-    const ControlCase cases[] = {
-        {"ListView1", {120, 90, 6480, 2295}, ""},
-        {"PushButton1", {120, 2480, 3255, 405}, "Add RSS Feed URL"},
-        {"PushButton6", {3480, 2480, 3120, 405}, "Load RSS URLs From File"},
-        {"PushButton2", {120, 2980, 6480, 405}, "Start Retrieving Data"},
-        {"ListView2", {120, 3480, 6480, 2295}, ""},
-        {"PushButton4", {120, 5860, 3255, 405}, "Check All"},
-        {"PushButton5", {3480, 5860, 3120, 405}, "Uncheck All"},
-        {"Frame1", {120, 6350, 6480, 800}, "Save Text File(s) To This Folder"},
-        {"Text1", {240, 300, 5475, 345}, ""},
-        {"PushButton8", {5760, 300, 495, 345}, "..."},
-        {"PushButton3", {120, 7280, 6480, 405}, "Save Results As HTML"},
-        {"ProgressBar1", {120, 7800, 6480, 405}, ""},
-    };
-    for (const auto& control : cases) {
-        SCOPED_TRACE(control.name);
-        auto* widget = m_form.findChild<QWidget*>(QString::fromLatin1(control.name));
-        ASSERT_NE(widget, nullptr);
-        const QRect& t = control.twips;
-        EXPECT_EQ(widget->geometry(), QRect(qRound(t.x() / 15.0), qRound(t.y() / 15.0),
-                                            qRound(t.width() / 15.0), qRound(t.height() / 15.0)));
-        if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            EXPECT_EQ(button->text(), QString::fromLatin1(control.caption));
-            EXPECT_TRUE(button->font().bold());
-            EXPECT_DOUBLE_EQ(button->font().pointSizeF(), 11.25);
-        } else {
-            EXPECT_DOUBLE_EQ(widget->font().pointSizeF(), 9.0);
+TEST_F(Form1Test, ControlsFitTheFixedWhiteWindowWithoutOverlapAndTabInOrder) {
+    EXPECT_EQ(m_form->minimumSize(), m_form->maximumSize());
+    EXPECT_FALSE(m_form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(m_form->palette().color(QPalette::Window), QColor(Qt::white));
+    for (const QWidget* parent : std::initializer_list<QWidget*>{m_form.get(), m_form->Frame1()}) {
+        const auto controls = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (const QWidget* control : controls) {
+            SCOPED_TRACE(control->objectName().toStdString());
+            EXPECT_TRUE(parent->rect().contains(control->geometry()));
+            EXPECT_TRUE(control->font().bold());
+            for (const QWidget* other : controls) {
+                EXPECT_TRUE(other == control || !other->geometry().intersects(control->geometry()));
+            }
         }
     }
-    EXPECT_EQ(m_form.ListView1()->toolTip(),
-              "Double-click item to remove it. Move bar to right and out of window to reveal "
-              "full names.");
-    EXPECT_EQ(m_form.ListView2()->toolTip(),
-              "Move bar to right and out of window to reveal full names.");
-    for (const QWidget* described : {static_cast<const QWidget*>(m_form.ListView1()),
-                                     static_cast<const QWidget*>(m_form.ListView2()),
-                                     static_cast<const QWidget*>(m_form.Text1()),
-                                     static_cast<const QWidget*>(m_form.PushButton8()),
-                                     static_cast<const QWidget*>(m_form.ProgressBar1())}) {
-        EXPECT_FALSE(described->accessibleName().isEmpty())
-            << described->objectName().toStdString();
+    QApplication::setActiveWindow(m_form.get());
+    m_form->ListView1()->setFocus();
+    QStringList order;
+    for (int i = 0; i < 10; ++i, QTest::keyClick(m_form->focusWidget(), Qt::Key_Tab)) {
+        order << m_form->focusWidget()->objectName();
     }
-    EXPECT_EQ(m_form.Frame1()->title(), "Save Text File(s) To This Folder");
-    EXPECT_EQ(m_form.Text1()->parentWidget(), m_form.Frame1());
-    EXPECT_EQ(m_form.ProgressBar1()->value(), 0);
-    EXPECT_EQ(m_form.ProgressBar1()->maximum(), 10000);
+    EXPECT_EQ(order.join(' ').remove("PushButton"), "ListView1 ListView2 4 5 3 Text1 8 1 6 2");
 }
 
-TEST_F(Form1Test, HasAFixedSizeWhiteWindowWithoutMaximise) {
-    EXPECT_EQ(m_form.minimumSize(), QSize(448, 555));
-    EXPECT_EQ(m_form.maximumSize(), QSize(448, 555));
-    EXPECT_TRUE(m_form.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(m_form.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(m_form.palette().color(QPalette::Window), QColor(Qt::white));
+TEST_F(Form1Test, PointerIsTheHandOverButtonsAndTheArrowOverTheBareSurfaceUnlessBusy) {
+    m_form->setMouseIcon(QCursor(Qt::PointingHandCursor));
+    for (QPushButton* button : m_form->findChildren<QPushButton*>()) {
+        QTest::mouseMove(m_form.get(), {2, 2});
+        EXPECT_EQ(m_form->cursor().shape(), Qt::ArrowCursor);
+        QTest::mouseMove(button, {5, 5});
+        EXPECT_EQ(m_form->cursor().shape(), Qt::PointingHandCursor) << button->text().toStdString();
+    }
+    m_form->setMousePointer(11);
+    QTest::mouseMove(m_form->PushButton1(), {5, 5});
+    QTest::mouseMove(m_form.get(), {2, 2});
+    EXPECT_EQ(m_form->MousePointer(), 11) << "the busy pointer wins";
 }
 
-TEST_F(Form1Test, TabOrderRunsFromTheListsToTheFeedButtons) {
-    const std::vector<const QWidget*> expected = {
-        m_form.ListView1(),   m_form.ListView2(),  m_form.PushButton4(), m_form.PushButton5(),
-        m_form.PushButton3(), m_form.Text1(),      m_form.PushButton8(), m_form.PushButton1(),
-        m_form.PushButton6(), m_form.PushButton2()};
-    // The focus chain also holds the lists' own parts; keep the controls only.
-    std::vector<const QWidget*> chain;
-    const QWidget* widget = m_form.ListView1();
-    do {
-        if (std::find(expected.begin(), expected.end(), widget) != expected.end()) {
-            chain.push_back(widget);
+TEST_F(Form1Test, AddressesComeAsTypedOrFromAFileAndBadFilesAreReported) {
+    m_dialogs.inputAnswers = {" http://a/ ", std::nullopt, ""};
+    for (int i = 0; i < 3; ++i) {
+        m_form->PushButton1_Click();
+    }
+    loadFile(m_files.path() / "missing.txt");
+    loadFile(m_files.path());
+    // Bytes that are no UTF-8 show as U+FFFD, a NUL stays, 100,000 lines all come (hidden: a
+    // shown list lays out every row again at each pause, which would take many minutes).
+    std::string lines = "caf\xc3\xa9\r\n\xff\xed\xa0\x80\r\n" + std::string("a\0b\r\n", 5);
+    for (int i = 1; i <= 100'000; ++i) {
+        lines += "http://host/" + std::to_string(i) + "\r\n";
+    }
+    m_form->hide();
+    loadFile(m_files.write("a.txt", lines));
+
+    const QStringList listed = addresses();
+    ASSERT_EQ(listed.size(), 100'004);
+    EXPECT_EQ(listed.mid(0, 4), (QStringList{" http://a/ ", "caf\u00e9", "\ufffd\ufffd\ufffd\ufffd",
+                                             QString::fromUtf8("a\0b", 3)}));
+    EXPECT_EQ(listed.back(), "http://host/100000");
+    EXPECT_FALSE(m_form->ListView1()->model()->index(0, 0).data(Qt::CheckStateRole).isValid());
+    const QStringList shown = boxes();
+    ASSERT_EQ(shown.size(), 8);
+    EXPECT_EQ(shown[4], "File not found");
+    EXPECT_TRUE(shown[6].contains(QString::fromStdString(m_files.path().string())));
+}
+
+TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless) {
+    addresses(2);
+    m_dialogs.inputAnswers.push_back(address(3));
+    const auto file = m_files.write("more.txt", (address(4) + "\r\n" + address(5)).toStdString());
+    m_dialogs.openAnswers.push_back({QString::fromStdString(file.string())});
+    std::vector<int> bar;
+    QObject::connect(m_form->ProgressBar1(), &QProgressBar::valueChanged,
+                     [&bar](int value) { bar.push_back(value); });
+    keepStorming();
+    storm();
+
+    EXPECT_GT(m_rounds, 6) << "more input came during the load, the slow run and the export";
+    // Listed 1 and 2, typed 3, loaded 4 and 5; Delete and the double-click took 1 and 2.
+    EXPECT_EQ(addresses(), (QStringList{address(3), address(4), address(5)}));
+    EXPECT_EQ(m_server.requests().size(), 3u) << "one request per feed, no second run";
+    EXPECT_EQ(rows(), "3.1+ 3.2 4.1 4.2 5.1 5.2");
+    EXPECT_EQ(bar, (std::vector<int>{3333, 6667, 10000, 0}));
+    EXPECT_EQ(boxes(), (QStringList{"input", "open", "Done.", "Done."}));
+    EXPECT_EQ(m_form->MousePointer(), 0);
+    // The export wrote the one row the space bar checked, into the folder chosen.
+    ASSERT_EQ(exported(), 1);
+    std::ifstream in(fs::directory_iterator(m_out.path())->path(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "3.1\r\n\r\nAbout\r\n\r\nhttps://site.example/3.1\r\n");
+
+    // A new window exports into the folder last chosen, and reports one that is missing.
+    test::ScriptedDialogs dialogs;
+    Form1 restarted(dialogs);
+    restarted.Form_Load();
+    restarted.ListView2()->setChecked(restarted.ListView2()->add("http://y/"), true);
+    restarted.PushButton3_Click();
+    EXPECT_EQ(exported(), 2);
+    restarted.Text1()->setText(outFolder() + "/absent");
+    restarted.PushButton3_Click();
+    EXPECT_EQ(dialogs.shown[1].icon, Dialogs::Icon::Warning) << "a failed export is reported";
+}
+
+TEST_F(Form1Test, ClosingDuringARunStopsItEarlyWithoutACrash) {
+    EXPECT_EQ(m_form->Text1()->text(), QDir::homePath() + '/');
+    click(m_form->PushButton2());
+    const QStringList listed = addresses(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        if (m_server.requests().size() >= 2 && !m_form->isClosing()) {
+            m_form->close();
         }
-        widget = widget->nextInFocusChain();
-    } while (widget != m_form.ListView1() && chain.size() < expected.size());
-    EXPECT_EQ(chain, expected);
-}
+    });
+    m_timer.start(0);
+    click(m_form->PushButton2());
 
-TEST_F(Form1Test, LoadAddsTheColumnsOfBothLists) {
-    ASSERT_EQ(m_form.ListView1()->columnCount(), 1);
-    EXPECT_EQ(m_form.ListView1()->columnHeader(1), "Feed URL(s)");
-    EXPECT_EQ(m_form.ListView1()->columnWidthTwips(1), 5500);
-    const QString headers[] = {"Feed URL(s)", "Result(s)", "Description", ""};
-    const int widths[] = {2000, 4200, 1, 1};
-    ASSERT_EQ(m_form.ListView2()->columnCount(), 4);
-    for (int column = 1; column <= 4; ++column) {
-        EXPECT_EQ(m_form.ListView2()->columnHeader(column), headers[column - 1]);
-        EXPECT_EQ(m_form.ListView2()->columnWidthTwips(column), widths[column - 1]);
-    }
-    EXPECT_EQ(m_form.ListView1()->count(), 0);
-    EXPECT_EQ(m_form.ListView2()->count(), 0);
-}
-
-TEST_F(Form1Test, CheckAllAndUncheckAllChangeOnlyTheChecks) {
-    m_form.PushButton4_Click();  // empty list: nothing happens
-    for (const char* title : {"a", "b", "c"}) {
-        const auto row = m_form.ListView2()->add(QStringLiteral("feed"));
-        m_form.ListView2()->setSubItem(row, 1, QString::fromLatin1(title));
-    }
-    m_form.ListView2()->setChecked(2, true);
-    m_form.PushButton4_Click();
-    for (qsizetype i = 1; i <= 3; ++i) {
-        EXPECT_TRUE(m_form.ListView2()->checked(i));
-    }
-    m_form.PushButton5_Click();
-    for (qsizetype i = 1; i <= 3; ++i) {
-        EXPECT_FALSE(m_form.ListView2()->checked(i));
-    }
-    EXPECT_EQ(m_form.ListView2()->subItem(3, 1), "c");
-    EXPECT_TRUE(m_dialogs.shown.empty());
-}
-
-TEST_F(Form1Test, AddsTheAddressTheInputBoxReturnsExactly) {
-    m_dialogs.inputAnswers = {QStringLiteral("  https://a.example/feed "), std::nullopt, QString(),
-                              QStringLiteral("  https://a.example/feed ")};
-    for (int i = 0; i < 4; ++i) {
-        m_form.PushButton1_Click();
-    }
-    EXPECT_EQ(addresses(), (QStringList{"  https://a.example/feed ", "  https://a.example/feed "}));
-    ASSERT_EQ(m_dialogs.shown.size(), 4u);
-    EXPECT_EQ(m_dialogs.shown[0].kind, "input");
-    EXPECT_EQ(m_dialogs.shown[0].caption, "Lumeward");
-    EXPECT_EQ(m_dialogs.shown[0].text, "Enter website address to add: ");
-    EXPECT_TRUE(m_dialogs.shown[0].detail.startsWith("https://"));
-}
-
-TEST_F(Form1Test, AcceptingTheDefaultAddsTheExampleFeed) {
-    m_form.PushButton1_Click();  // unscripted: cancelled
-    m_dialogs.inputAnswers = {m_dialogs.shown[0].detail};
-    m_form.PushButton1_Click();
-    EXPECT_EQ(addresses(), QStringList{m_dialogs.shown[0].detail});
-}
-
-struct LineCase {
-    const char* name;
-    std::string content;
-    QStringList expected;
-};
-
-TEST_F(Form1Test, LoadsAddressFilesByTheirLineRules) {
-    const LineCase cases[] = {
-        {"crlf", "http://a/\r\nhttp://b/\r\n", {"http://a/", "http://b/"}},
-        {"lf", "http://a/\nhttp://b/\n", {"http://a/", "http://b/", ""}},
-        {"cr", "http://a/\rhttp://b/", {"http://a/", "http://b/"}},
-        {"empty-line", "http://a/\r\n\r\nhttp://b/", {"http://a/", "", "http://b/"}},
-        {"blanks", " http://a/ \r\n", {" http://a/ "}},
-        {"utf8", "https://b.example/caf\xc3\xa9\r\n", {"https://b.example/café"}},
-        {"empty", "", {}},
-    };
-    const TempDir dir;
-    for (const auto& lineCase : cases) {
-        SCOPED_TRACE(lineCase.name);
-        m_form.ListView1()->clear();
-        loadFile(dir.write(std::string(lineCase.name) + ".txt", lineCase.content));
-        EXPECT_EQ(addresses(), lineCase.expected);
-    }
-    EXPECT_TRUE(m_dialogs.shown.size() == std::size(cases));  // only the open dialogs
-    EXPECT_EQ(m_dialogs.shown[0].text, "Add File(s) - Use Ctrl & Shift to select multiple files");
-    EXPECT_EQ(m_dialogs.shown[0].detail, "Text Files (*.txt);;All Files (*)");
-}
-
-TEST_F(Form1Test, LoadAppendsToWhatIsListed) {
-    const TempDir dir;
-    m_form.ListView1()->add(QStringLiteral("http://first/"));
-    loadFile(dir.write("a.txt", "http://first/\r\n"));
-    EXPECT_EQ(addresses(), (QStringList{"http://first/", "http://first/"}));
-}
-
-TEST_F(Form1Test, ReportsMissingUnreadableAndSeveralFilesAndLoadsNothing) {
-    const TempDir dir;
-    loadFile(dir.path() / "missing.txt");
-    loadFile(dir.path());  // a folder
-    m_dialogs.openAnswers.push_back({"/tmp/a.txt", "/tmp/b.txt"});
-    m_form.PushButton6_Click();
-    m_form.PushButton6_Click();  // cancelled: nothing shown but the dialog
-
-    EXPECT_EQ(m_form.ListView1()->count(), 0);
-    std::vector<QString> messages;
-    for (const auto& shown : m_dialogs.shown) {
-        if (shown.kind == "message") {
-            EXPECT_EQ(shown.caption, "Lumeward");
-            messages.push_back(shown.text);
-        }
-    }
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0], "File not found");
-    EXPECT_TRUE(messages[1].contains(QString::fromStdString(dir.path().string())));
-    EXPECT_TRUE(messages[1].contains("directory")) << messages[1].toStdString();
-    EXPECT_EQ(messages[2], "Please select just one file.");
-}
-
-TEST_F(Form1Test, RemovesTheSelectedAddressByDoubleClickOrDeleteOnly) {
-    for (const char* address : {"http://a/", "http://b/", "http://c/"}) {
-        m_form.ListView1()->add(QString::fromLatin1(address));
-    }
-    m_form.ListView1_DblClick();  // nothing selected
-    m_form.ListView1_KeyDown(46);
-    EXPECT_EQ(addresses().size(), 3);
-
-    auto select = [this](int row) {
-        m_form.ListView1()->setCurrentIndex(m_form.ListView1()->model()->index(row - 1, 0));
-    };
-    select(2);
-    m_form.ListView1_KeyDown(65);  // any other key keeps the item
-    EXPECT_EQ(addresses().size(), 3);
-    m_form.ListView1_KeyDown(46);
-    EXPECT_EQ(addresses(), (QStringList{"http://a/", "http://c/"}));
-    select(1);
-    m_form.ListView1_DblClick();
-    EXPECT_EQ(addresses(), QStringList{"http://c/"});
-}
-
-TEST_F(Form1Test, DeleteKeyAndDoubleClickOnTheListReachTheHandlers) {
-    m_form.ListView1()->add(QStringLiteral("http://a/"));
-    m_form.ListView1()->add(QStringLiteral("http://b/"));
-    m_form.ListView1()->setCurrentIndex(m_form.ListView1()->model()->index(0, 0));
-    QTest::keyClick(m_form.ListView1(), Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(addresses(), QStringList{"http://b/"});
-    m_form.ListView1()->setCurrentIndex(m_form.ListView1()->model()->index(0, 0));
-    QTest::mouseDClick(m_form.ListView1()->viewport(), Qt::LeftButton);
-    EXPECT_EQ(m_form.ListView1()->count(), 0);
-}
-
-TEST_F(Form1Test, ClosingDuringALoadStopsItWithoutACrash) {
-    const TempDir dir;
-    std::string content;
-    for (int i = 0; i < 5000; ++i) {
-        content += "http://host/" + std::to_string(i) + "\r\n";
-    }
-    const auto path = dir.write("many.txt", content);
-    // The first pending event the load handles closes the window.
-    QMetaObject::invokeMethod(
-        &m_form, [this] { m_form.close(); }, Qt::QueuedConnection);
-    loadFile(path);
-    EXPECT_TRUE(m_form.isClosing());
-    EXPECT_LT(m_form.ListView1()->count(), 5000);
-}
-
-void moveMouse(QWidget* widget, QPoint at) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
-}
-
-TEST_F(Form1Test, PointerIsTheHandOverButtonsAndTheArrowOverTheBareSurface) {
-    QPixmap hand(16, 16);
-    hand.fill(Qt::red);
-    m_form.setMouseIcon(QCursor(hand, 3, 1));
-    const QPoint bare(2, 2);  // left of the address list
-    ASSERT_EQ(m_form.childAt(bare), nullptr);
-
-    for (QPushButton* button :
-         {m_form.PushButton1(), m_form.PushButton2(), m_form.PushButton3(), m_form.PushButton4(),
-          m_form.PushButton5(), m_form.PushButton6(), m_form.PushButton8()}) {
-        moveMouse(&m_form, bare);
-        EXPECT_EQ(m_form.MousePointer(), 0);
-        moveMouse(button, {5, 5});
-        EXPECT_EQ(m_form.MousePointer(), 99) << button->objectName().toStdString();
-        EXPECT_EQ(m_form.cursor().shape(), Qt::BitmapCursor);
-        EXPECT_EQ(m_form.cursor().hotSpot(), QPoint(3, 1));
-    }
-    // A control without a handler keeps the hand until the bare surface is reached.
-    moveMouse(&m_form, m_form.ProgressBar1()->geometry().center());
-    EXPECT_EQ(m_form.MousePointer(), 99);
-    moveMouse(&m_form, bare);
-    EXPECT_EQ(m_form.MousePointer(), 0);
-    EXPECT_EQ(m_form.cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST_F(Form1Test, BusyPointerWinsAndNoCursorFileMeansTheArrow) {
-    m_form.setMousePointer(11);
-    moveMouse(m_form.PushButton1(), {5, 5});
-    moveMouse(&m_form, {2, 2});
-    EXPECT_EQ(m_form.MousePointer(), 11);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    m_form.setMousePointer(0);
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    moveMouse(m_form.PushButton1(), {5, 5});
-    EXPECT_EQ(m_form.MousePointer(), 99);
-    EXPECT_EQ(m_form.cursor().shape(), Qt::ArrowCursor) << "no hand cursor was loaded";
+    EXPECT_FALSE(m_form->isVisible());
+    EXPECT_LT(m_server.requests().size(), 5u) << "the run stopped early";
+    EXPECT_TRUE(QString("1.1+ 1.2+ 2.1+ 2.2+ 3.1+").startsWith(rows()) &&
+                m_form->ListView2()->count() >= 2);
+    EXPECT_EQ(boxes(), QStringList{"No files added."}) << "no \"Done.\" for a run cut short";
+    loadFile(m_files.write("late.txt", "http://a/\n"));
+    EXPECT_EQ(addresses(), listed) << "nor does a load go on";
+    m_form.reset();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr)
+        << "the busy pointer goes with the window";
 }
 
 }  // namespace
