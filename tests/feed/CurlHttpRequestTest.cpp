@@ -1,9 +1,7 @@
-// The HTTP component against a real loopback server, hostile servers included: every
-// exchange that stalls, streams without end, inflates without end or redirects in
-// circles ends by a limit.
+// The HTTP component against a loopback server; every exchange that stalls, streams or
+// inflates without end, or redirects in circles, ends by a limit.
 #include "feed/CurlHttpRequest.h"
 
-#include "feed/FeedReader.h"
 #include "support/CurlErrorCodes.h"
 #include "support/LoopbackServer.h"
 
@@ -24,22 +22,21 @@ using test::LoopbackServer;
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
-// The error a GET of url ends with; fails the test when there is none.
-ComponentError fetchError(const std::string& url, HttpLimits limits = {}) {
+// How a GET of url fails: the error's number and text.
+std::string failure(const std::string& url, HttpLimits limits = {}) {
     try {
         CurlHttpRequest request(limits);
         request.open("GET", url, false);
         request.send();
     } catch (const ComponentError& error) {
-        return error;
+        return std::to_string(error.number()) + " " + error.what();
     }
-    ADD_FAILURE() << "GET " << url << " succeeded";
-    return ComponentError(0, "");
+    return "no failure";
 }
 
 // A gzip stream of zeros without its closing check values, which no cap lets a reader
-// reach: in a fixed-code deflate block, one literal zero, then `copies` copies of 258
-// bytes from one byte back, each 13 bits.
+// reach: one fixed-code deflate block of a literal zero, then `copies` copies of 258
+// bytes from one byte back.
 std::string gzipBomb(std::size_t copies) {
     std::string gzip("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10);
     std::uint32_t pending = 0;
@@ -54,55 +51,42 @@ std::string gzipBomb(std::size_t copies) {
             }
         }
     };
-    code(0b110, 3);  // last block, fixed codes (type 1, least significant bit first)
+    code(0b110, 3);  // the last block, fixed codes
     code(0x30, 8);   // literal 0
     while (copies-- > 0) {
         code(0xC5, 8);  // length 258
         code(0, 5);     // distance 1
     }
-    code(0, 7);  // end of block
-    code(0, 7);  // flushes the last byte
+    code(0, 14);  // the end of the block, and the last byte out
     return gzip;
 }
 
-TEST(CurlHttpRequest, FollowsRedirectsToTheLastResponseAndIdentifiesItself) {
+TEST(CurlHttpRequest, FollowsRedirectsToTheLastResponseButNotInCircles) {
     LoopbackServer server;
-    // The redirects name a charset; the last response names none and must not inherit it.
-    const auto redirect = [](std::string target, int status) {
-        return [target, status](const httplib::Request&, httplib::Response& response) {
-            response.status = status;
-            response.set_header("Location", target);
+    // The redirects have bodies and a charset; the last response must inherit neither.
+    for (const auto& [from, to] : {std::pair{"/old", "/older"},
+                                   {"/older", "/new"},
+                                   {"/ping", "/pong"},
+                                   {"/pong", "/ping"}}) {
+        server.handle(from, [to](const httplib::Request&, httplib::Response& response) {
+            response.set_redirect(to);
             response.set_content("moved", "text/plain; charset=ISO-8859-1");
-        };
-    };
-    server.handle("/old", redirect("/older", 301));
-    server.handle("/older", redirect("/new", 302));
+        });
+    }
     server.serve("/new", 203, "caf\xC3\xA9", "text/plain");
     CurlHttpRequest request;
     request.open("GET", server.url("/old"), false);
     request.send();
-
-    EXPECT_EQ(request.status(), 203);
-    EXPECT_EQ(request.statusText(), "Non-Authoritative Information");
+    EXPECT_EQ(std::to_string(request.status()) + " " + request.statusText(),
+              "203 Non-Authoritative Information");
     EXPECT_EQ(request.takeResponseText(), "caf\xC3\xA9");
-    EXPECT_EQ(request.takeResponseText(), "");
+    EXPECT_EQ(request.takeResponseText(), "") << "the body is handed out once";
     EXPECT_EQ(server.hits("/old") + server.hits("/older") + server.hits("/new"), 3);
-    const httplib::Headers headers = server.requests().back().headers;
-    EXPECT_EQ(headers.find("User-Agent")->second, "Lumeward/" LUMEWARD_VERSION);
-    EXPECT_NE(headers.find("Accept-Encoding")->second.find("gzip"), std::string::npos);
-}
+    EXPECT_EQ(server.requests().back().headers.find("User-Agent")->second,
+              "Lumeward/" LUMEWARD_VERSION);
 
-TEST(CurlHttpRequest, RedirectLoopEndsAfterTenRedirects) {
-    LoopbackServer server;
-    server.handle("/ping", [](const httplib::Request&, httplib::Response& response) {
-        response.set_redirect("/pong");
-    });
-    server.handle("/pong", [](const httplib::Request&, httplib::Response& response) {
-        response.set_redirect("/ping");
-    });
-    EXPECT_EQ(fetchError(server.url("/ping")).number(), test::kTooManyRedirects);
-    EXPECT_EQ(server.hits("/ping"), 6);
-    EXPECT_EQ(server.hits("/pong"), 5);
+    EXPECT_TRUE(failure(server.url("/ping")).starts_with(std::to_string(test::kTooManyRedirects)));
+    EXPECT_EQ(server.hits("/ping") + server.hits("/pong"), 11) << "the first and ten redirects";
 }
 
 TEST(CurlHttpRequest, HeadersThenSilenceEndByTheStallRule) {
@@ -111,32 +95,33 @@ TEST(CurlHttpRequest, HeadersThenSilenceEndByTheStallRule) {
         response.set_chunked_content_provider(
             "application/rss+xml", [](std::size_t, httplib::DataSink& sink) {
                 // Nothing follows the headers while the client listens (20 s at most).
-                const auto deadline = std::chrono::steady_clock::now() + 20s;
-                while (sink.is_writable() && std::chrono::steady_clock::now() < deadline) {
+                for (int wait = 0; wait < 2000 && sink.is_writable(); ++wait) {
                     std::this_thread::sleep_for(10ms);
                 }
                 return false;
             });
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fetchError(server.url("/silent"), {.stallTime = 1s}).number(),
-              test::kOperationTimedOut);
+    EXPECT_TRUE(failure(server.url("/silent"), {.stallTime = 1s})
+                    .starts_with(std::to_string(test::kOperationTimedOut)));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
 }
 
-TEST(CurlHttpRequest, BodyEndsAtTheCapWithOrWithoutLength) {
+TEST(CurlHttpRequest, BodyEndsAtTheCapWithOrWithoutLengthOrInflated) {
     LoopbackServer server;
+    const auto tooLarge = [&server](const std::string& path, const std::string& cap) {
+        return std::to_string(test::kFileSizeExceeded) + " Response from " + server.url(path) +
+               " is larger than " + cap;
+    };
     server.serve("/full", 200, std::string(1024, 'x'));
     server.serve("/over", 200, std::string(1025, 'x'));
     CurlHttpRequest request({.maxBodyBytes = 1024});
     request.open("GET", server.url("/full"), false);
     request.send();
     EXPECT_EQ(request.takeResponseText(), std::string(1024, 'x'));
-    const ComponentError over = fetchError(server.url("/over"), {.maxBodyBytes = 1024});
-    EXPECT_EQ(over.number(), test::kFileSizeExceeded);
-    EXPECT_EQ(over.what(), "Response from " + server.url("/over") + " is larger than 1 KiB");
+    EXPECT_EQ(failure(server.url("/over"), {.maxBodyBytes = 1024}), tooLarge("/over", "1 KiB"));
 
-    // No length announced, and chunks that never end but for the server's own 256 MiB.
+    // No length announced, and chunks without end but for the server's own 256 MiB.
     std::atomic<std::size_t> sent = 0;
     server.handle("/endless", [&sent](const httplib::Request&, httplib::Response& response) {
         response.set_chunked_content_provider(
@@ -146,15 +131,11 @@ TEST(CurlHttpRequest, BodyEndsAtTheCapWithOrWithoutLength) {
                 return offset < 256 * kMiB && sink.write(items.data(), items.size());
             });
     });
-    const ComponentError endless = fetchError(server.url("/endless"), {.maxBodyBytes = kMiB});
-    EXPECT_EQ(endless.number(), test::kFileSizeExceeded);
-    EXPECT_EQ(endless.what(), "Response from " + server.url("/endless") + " is larger than 1 MiB");
+    EXPECT_EQ(failure(server.url("/endless"), {.maxBodyBytes = kMiB}),
+              tooLarge("/endless", "1 MiB"));
     // What the server got out is the cap and what the sockets hold on the way.
     EXPECT_LT(sent.load(), 32 * kMiB);
-}
 
-TEST(CurlHttpRequest, GzipBombEndsAtTheCapOnTheInflatedSize) {
-    LoopbackServer server;
     // 70 MiB of zeros in about 450 KB: past the program's own 64 MiB cap.
     const std::string bomb = gzipBomb(70 * kMiB / 258);
     ASSERT_LT(bomb.size(), kMiB);
@@ -162,18 +143,8 @@ TEST(CurlHttpRequest, GzipBombEndsAtTheCapOnTheInflatedSize) {
         response.set_header("Content-Encoding", "gzip");
         response.set_content(bomb, "application/rss+xml");
     });
-    const ComponentError error = fetchError(server.url("/bomb"));
-    EXPECT_EQ(error.number(), test::kFileSizeExceeded);
-    EXPECT_EQ(error.what(), "Response from " + server.url("/bomb") + " is larger than 64 MiB");
-
-    // The reader records it; under a small cap each component ends as early.
-    FeedReader reader(std::make_shared<const ComponentRegistry>(
-        ComponentRegistry::standard({.maxBodyBytes = kMiB})));
-    EXPECT_FALSE(reader.ReadFeed(server.url("/bomb")));
-    EXPECT_EQ(reader.LastErrorCode(), test::kFileSizeExceeded);
-    EXPECT_EQ(reader.LastErrorDesc(),
-              "Response from " + server.url("/bomb") + " is larger than 1 MiB");
-    EXPECT_TRUE(reader.FeedItems()->empty());
+    EXPECT_EQ(failure(server.url("/bomb")), tooLarge("/bomb", "64 MiB"));
+    EXPECT_EQ(failure(server.url("/bomb"), {.maxBodyBytes = kMiB}), tooLarge("/bomb", "1 MiB"));
 }
 
 }  // namespace
