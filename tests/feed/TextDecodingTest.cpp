@@ -16,9 +16,13 @@ TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
     const std::string xml = "text/xml; charset=";
     const std::string hello = "h\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";  // h é 中 😀
     const std::string bad = "\xEF\xBF\xBD";
-    std::string cyrillic;  // 100 times U+0430, twice as long as its KOI8-R
-    while (cyrillic.size() < 200) {
-        cyrillic += "\xD0\xB0";
+    // The first and last code points of each UTF-8 length, and the surrogates' neighbours.
+    const std::string valid =
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF"
+        "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    std::string alphas;  // 100 times U+03B1, twice as long as in ISO-8859-7
+    while (alphas.size() < 200) {
+        alphas += "\xCE\xB1";
     }
     // High bytes at the start, in the first and second halves of a 16-byte block, and after.
     const auto spread = [](const std::string& high) {
@@ -54,13 +58,11 @@ TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
         {"declaration ending past 1024", endingAt(1025) + "\xC1", "", endingAt(1025) + "\xC3\x81"},
         {"UTF-16 named in an ASCII declaration", utf16 + "\xC3\xA9", "", utf16 + "\xC3\xA9"},
         {"Latin-1 reads as Windows-1252", "\xC1\x92", xml + "ISO-8859-1", "\xC3\x81\xE2\x80\x99"},
-        {"valid UTF-8 as it is", "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBF" + hello, "",
-         "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEF\xBF\xBF" + hello},
+        {"valid UTF-8 as it is", valid, "", valid},
         {"high bytes around the blocks, NUL", spread("\x80"), "", spread("\xE2\x82\xAC")},
         {"otherwise Windows-1252", "\x80\x92\xE9\x81\x9D\xC3\xA9", "",
          "\xE2\x82\xAC\xE2\x80\x99\xC3\xA9\xC2\x81\xC2\x9D\xC3\x83\xC2\xA9"},
         {"NUL and controls kept", "a\0b\x01\x1F\x7F"s, xml + "koi8-r", "a\0b\x01\x1F\x7F"s},
-        {"text twice as long", std::string(100, '\xC1'), xml + "koi8-r", cyrillic},
         {"empty", "", xml + "utf-16", ""},
         // Declared UTF-8: each maximal invalid part becomes one U+FFFD.
         {"invalid UTF-8",
@@ -69,8 +71,10 @@ TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
              bad},
         {"Shift_JIS", "\x93\xFA\xA0\x93\xFA\x93", xml + "Shift_JIS",
          "\xE6\x97\xA5" + bad + "\xE6\x97\xA5" + bad},
-        {"byte the charset lacks", "\xE1\xD2", xml + "iso-8859-7", "\xCE\xB1" + bad},
+        // A byte the charset lacks, then more text than the first guess at its length.
+        {"text twice as long", "\xD2" + std::string(100, '\xE1'), xml + "iso-8859-7", bad + alphas},
         // glibc writes a UCS-4 value above U+10FFFF as bytes no UTF-8 reader accepts.
+        {"conversion suffix", "\xC1", xml + "koi8-r//TRANSLIT", "\xC3\x81"},
         {"value above U+10FFFF", "\0\0\x11\0b\0\0\0"s, xml + "ucs-4le",
          bad + bad + bad + bad + "b"},
     };
