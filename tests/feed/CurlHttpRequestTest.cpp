@@ -80,7 +80,6 @@ TEST(CurlHttpRequest, FollowsRedirectsToTheLastResponseButNotInCircles) {
     EXPECT_EQ(std::to_string(request.status()) + " " + request.statusText(),
               "203 Non-Authoritative Information");
     EXPECT_EQ(request.takeResponseText(), "caf\xC3\xA9");
-    EXPECT_EQ(request.takeResponseText(), "") << "the body is handed out once";
     EXPECT_EQ(server.hits("/old") + server.hits("/older") + server.hits("/new"), 3);
     EXPECT_EQ(server.requests().back().headers.find("User-Agent")->second,
               "Lumeward/" LUMEWARD_VERSION);

