@@ -18,6 +18,21 @@ extern char** environ;
 
 namespace lumeward::test {
 
+namespace {
+
+// Debian's "nobody" and "nogroup".
+constexpr uid_t kUnprivilegedUser = 65534;
+constexpr gid_t kUnprivilegedGroup = 65534;
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+}  // namespace
+
 int runProgramTo(const std::string& program, const std::vector<std::string>& args,
                  const std::filesystem::path& outFile, const std::filesystem::path& errFile) {
     std::vector<std::string> words{program};
@@ -27,100 +42,63 @@ int runProgramTo(const std::string& program, const std::vector<std::string>& arg
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), flags, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), flags, 0600);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program);
     }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = waitFor(pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args) {
     const TempDir dir;
-    const auto outFile = dir.path() / "stdout";
-    const auto errFile = dir.path() / "stderr";
-    const int status = runProgramTo(program, args, outFile, errFile);
-    return {status, readFile(outFile), readFile(errFile)};
+    const int status = runProgramTo(program, args, dir.path() / "out", dir.path() / "err");
+    return {status, readFile(dir.path() / "out"), readFile(dir.path() / "err")};
 }
 
 ForkResult runForked(const std::function<std::string()>& work) {
+    // A pipe, not a file: the child may have dropped its rights or met a size limit.
     int fds[2];
     if (::pipe(fds) != 0) {
         throw std::runtime_error("runForked: no pipe");
     }
     const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        throw std::runtime_error("runForked: no fork");
-    }
     if (pid == 0) {
         ::close(fds[0]);
         const std::string output = work();
-        std::size_t sent = 0;
-        while (sent < output.size()) {
+        for (std::size_t sent = 0; sent < output.size();) {
             const ssize_t count = ::write(fds[1], output.data() + sent, output.size() - sent);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
+            if (count <= 0 && errno != EINTR) {
                 ::_exit(1);
             }
-            sent += static_cast<std::size_t>(count);
+            sent += count > 0 ? static_cast<std::size_t>(count) : 0;
         }
         ::_exit(0);
     }
     ::close(fds[1]);
     std::string output;
     char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(fds[0], buffer, sizeof buffer);
-        if (count > 0) {
-            output.append(buffer, static_cast<std::size_t>(count));
-        } else if (count == 0 || errno != EINTR) {
+    for (ssize_t count; (count = ::read(fds[0], buffer, sizeof buffer)) != 0;) {
+        if (count < 0 && errno != EINTR) {
             break;
         }
+        output.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
     }
     ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    if (pid < 0) {
+        throw std::runtime_error("runForked: no fork");
     }
+    const int status = waitFor(pid);
     return {WIFEXITED(status) && WEXITSTATUS(status) == 0, output};
 }
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-namespace {
-
-// Debian's "nobody" and "nogroup".
-constexpr uid_t kUnprivilegedUser = 65534;
-constexpr gid_t kUnprivilegedGroup = 65534;
-
-}  // namespace
 
 void handToUnprivilegedUser(const std::filesystem::path& path) {
     if (::geteuid() == 0 && ::chown(path.c_str(), kUnprivilegedUser, kUnprivilegedGroup) != 0) {
@@ -137,6 +115,20 @@ ForkResult runForkedUnprivileged(const std::function<std::string()>& work) {
         }
         return work();
     });
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace lumeward::test

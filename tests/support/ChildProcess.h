@@ -7,8 +7,7 @@
 
 namespace lumeward::test {
 
-// What a finished child process left: its exit status (-1 when a signal ended
-// it), standard output and standard error.
+// What a finished program left: its exit status (-1 when a signal ended it) and outputs.
 struct RunResult {
     int status;
     std::string out;
@@ -22,23 +21,21 @@ int runProgramTo(const std::string& program, const std::vector<std::string>& arg
 // The same, collecting both outputs.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args);
 
-// What a forked child sent back: whether it ended by returning from work (not
-// by a signal or a crash) and the text work returned.
+// What a forked child sent back: whether it returned from work (no signal, no
+// crash) and the text work returned.
 struct ForkResult {
     bool exitedNormally;
     std::string output;
 };
 
 // Runs work in a forked copy of this process, for process-wide limits such as
-// resource limits or chroot, and passes its text back through a pipe. The child
-// ends with _exit, so none of this process's destructors run twice.
+// resource limits, and passes its text back through a pipe. The child ends with
+// _exit, so none of this process's destructors run twice.
 ForkResult runForked(const std::function<std::string()>& work);
 
-// Permission checks do not apply to root, and the suite may run as root. These
-// two let a test meet them all the same: when this process is root, the path is
-// handed to the unprivileged user "nobody" and the forked child becomes that
-// user before work runs; otherwise the path is left alone and the child runs as
-// this process does.
+// Permission checks do not apply to root, and the suite may run as root. When
+// this process is root, these hand the path to the user "nobody" and let the
+// forked child become that user before work runs; otherwise they change nothing.
 void handToUnprivilegedUser(const std::filesystem::path& path);
 ForkResult runForkedUnprivileged(const std::function<std::string()>& work);
 
