@@ -255,7 +255,8 @@ TEST(XmlDocument, LoadsOnlyWellFormedDocuments) {
         {"leading<rss/>", false},
         {"<rss/><![CDATA[x]]>", false},
         {"<rss a='&#x9;&#10;'>&#13;&#32;&#xD7FF;&#xE000;&#xFFFD;&#x10FFFF;</rss>", true},
-        {"<rss>a&#0;b</rss>", false},
+        {"<rss>0123456789a&#0;                    </rss>", false},  // past a 16-byte block
+        {"<rss>&#&#0;</rss>", false},
         {"<rss a=\"&#x1F;\"/>", false},
         {"<rss>&#xD800;</rss>", false},
         {"<rss>&#xFFFE;</rss>", false},
