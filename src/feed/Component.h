@@ -19,6 +19,7 @@ namespace error_numbers {
 inline constexpr std::int32_t kCannotCreateComponent = 429;
 inline constexpr std::int32_t kInvalidPath = 1001;
 inline constexpr std::int32_t kInternal = 1002;
+inline constexpr std::int32_t kNotWellFormed = 1003;
 }  // namespace error_numbers
 
 // How a component call fails: a number and a text, as the component reports them.

@@ -206,6 +206,7 @@ void CurlHttpRequest::send() {
     setOption(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_limits.connectTimeout.count()));
     setOption(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     setOption(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_limits.stallTime.count()));
+    setOption(easy, CURLOPT_TIMEOUT, static_cast<long>(m_limits.totalTime.count()));
     setOption(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBodyBytes));
     setOption(easy, CURLOPT_USERAGENT, "Lumeward/" LUMEWARD_VERSION);
     setOption(easy, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
@@ -226,11 +227,21 @@ void CurlHttpRequest::send() {
         setOption(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
     }
 
+    const auto start = std::chrono::steady_clock::now();
     const CURLcode result = curl_easy_perform(easy);
+    // The stall rule and the connect time-out end an exchange with the same code as
+    // the limit on the whole exchange; only the time taken tells them apart (libcurl
+    // counts whole milliseconds of a clock of its own, hence the margin).
+    const bool ranOutOfTime = std::chrono::steady_clock::now() - start >=
+                              m_limits.totalTime - std::chrono::milliseconds(100);
     if (collector.bodyTooLarge || result == CURLE_FILESIZE_EXCEEDED) {
         throw ComponentError(
             CURLE_FILESIZE_EXCEEDED,
             "Response from " + m_url + " is larger than " + describeSize(m_limits.maxBodyBytes));
+    }
+    if (result == CURLE_OPERATION_TIMEDOUT && ranOutOfTime) {
+        throw ComponentError(result, "Timed out after " +
+                                         std::to_string(m_limits.totalTime.count()) + " seconds");
     }
     if (result != CURLE_OK) {
         throw ComponentError(result, errorText[0] != '\0'

@@ -15,6 +15,9 @@ struct HttpLimits {
     std::chrono::seconds connectTimeout{60};
     // A transfer below one byte per second for this long has stalled.
     std::chrono::seconds stallTime{30};
+    // The whole exchange (connect, redirects, body): a server that drips bytes
+    // keeps clear of the stall rule but not of this.
+    std::chrono::seconds totalTime{120};
     std::size_t maxBodyBytes = std::size_t{64} << 20;
     long maxRedirects = 10;
 };

@@ -6,21 +6,32 @@
 
 namespace lumeward::feed {
 
+// A field's path, and the path asked when the entry has no node at the first.
+struct FieldPaths {
+    std::string_view path;
+    std::string_view fallback;
+};
+
 namespace {
 
 struct KindPaths {
     std::int32_t kind;
     std::string_view items;
-    std::string_view url;
-    std::string_view title;
-    std::string_view description;
+    FieldPaths url;
+    FieldPaths title;
+    FieldPaths description;
 };
 
-// In recognition order.
+// In recognition order. An Atom link without rel is the alternate link
+// (RFC 4287), and many entries carry a summary but no content.
 constexpr std::array<KindPaths, 3> kKinds{{
-    {kRssFeed, "/rss/channel/item", "link", "title", "description"},
-    {kRdfFeed, "/rdf:RDF/item", "link", "title", "description"},
-    {kAtomFeed, "/feed/entry", "link[@rel='alternate']/@href", "title", "content"},
+    {kRssFeed, "/rss/channel/item", {"link", {}}, {"title", {}}, {"description", {}}},
+    {kRdfFeed, "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}},
+    {kAtomFeed,
+     "/feed/entry",
+     {"link[@rel='alternate']/@href", "link[not(@rel)]/@href"},
+     {"title", {}},
+     {"content", "summary"}},
 }};
 
 const KindPaths* pathsOf(std::int32_t kind) {
@@ -68,9 +79,12 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
 }
 
 std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
-                                    std::string_view path) {
+                                    const FieldPaths& paths) {
     try {
-        const auto node = document.selectSingleNode(context, path);
+        auto node = document.selectSingleNode(context, paths.path);
+        if (!node && !paths.fallback.empty()) {
+            node = document.selectSingleNode(context, paths.fallback);
+        }
         return node ? XmlDocument::nodeText(node) : std::string();
     } catch (...) {
         RecordCurrentException();

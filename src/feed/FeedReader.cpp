@@ -96,7 +96,15 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
             return false;
         }
         for (std::size_t i = 0; document->isEmpty() && i < componentNames.size(); ++i) {
-            document->loadXml(DownloadFeedText(sURL, sUserName, sPassWord, componentNames[i]));
+            auto text = DownloadFeedText(sURL, sUserName, sPassWord, componentNames[i]);
+            if (!text) {
+                continue;
+            }
+            document->loadXml(std::move(*text));
+            if (document->isEmpty()) {
+                RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
+                            document->loadError());
+            }
         }
         const bool parsed = !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
         return parsed && m_lastHttpStatus == 200;
@@ -127,12 +135,12 @@ void FeedReader::Clear() {
     m_feedType = kUnknownFeed;
 }
 
-std::string FeedReader::DownloadFeedText(std::string_view sURL, std::string_view sUserName,
+std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL, std::string_view sUserName,
                                          std::string_view sPassWord,
                                          std::string_view componentName) {
     auto request = CreateComponent<HttpRequest>(componentName);
     if (!request) {
-        return {};
+        return std::nullopt;
     }
     try {
         if (usesWinHttpConvention(componentName)) {
@@ -153,7 +161,7 @@ std::string FeedReader::DownloadFeedText(std::string_view sURL, std::string_view
     } catch (...) {
         RecordCurrentException();
     }
-    return {};
+    return std::nullopt;
 }
 
 template <class T>

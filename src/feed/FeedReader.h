@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@ namespace lumeward::feed {
 class HttpRequest;
 class TextCleaner;
 class XmlDocument;
+struct FieldPaths;
 
 // Feed kind codes, as FeedType reports them.
 enum FeedKind : std::int32_t { kUnknownFeed = 0, kRssFeed = 1, kRdfFeed = 2, kAtomFeed = 3 };
@@ -58,13 +60,14 @@ public:
     void Clear();
 
 private:
-    std::string DownloadFeedText(std::string_view sURL, std::string_view sUserName,
+    // The cleaned text of the response, or nothing when the exchange failed.
+    std::optional<std::string> DownloadFeedText(std::string_view sURL, std::string_view sUserName,
                                  std::string_view sPassWord, std::string_view componentName);
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
     std::string GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
-                            std::string_view path);
+                            const FieldPaths& paths);
     std::string CleanFeedText(std::string&& text) const;
     void RecordError(std::int32_t number, std::string text);
     // Records the exception being handled; call only inside a catch block.

@@ -157,20 +157,66 @@ std::size_t findCandidate(const char* text, std::size_t from, std::size_t size) 
     return size;
 }
 
-// How many bytes cleanFeedText removes at a candidate `at` (0: none). A failed
-// declaration moves `noDeclarationBefore` to where its search stopped.
+// Where the internal subset that starts at `from` (just after its "[") ends: the
+// ">" after its closing "]" and optional white space. Quoted strings and
+// comments inside it are skipped, since they may hold "]" or ">". npos when
+// the subset is not closed so.
+std::size_t findSubsetEnd(const char* text, std::size_t from, std::size_t size) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    const std::string_view rest(text, size);
+    for (std::size_t at = from; at < size; ++at) {
+        const char c = text[at];
+        if (c == '"' || c == '\'') {
+            at = rest.find(c, at + 1);
+        } else if (rest.substr(at).starts_with("<!--")) {
+            at = rest.find("-->", at + 4);
+            at = at == kNone ? kNone : at + 2;
+        } else if (c == ']') {
+            const std::size_t close = rest.find_first_not_of(" \t\r\n", at + 1);
+            return close != kNone && text[close] == '>' ? close : kNone;
+        }
+        if (at == kNone) {
+            return kNone;
+        }
+    }
+    return kNone;
+}
+
+// What earlier declarations taught cleanFeedText about the rest of the text.
+struct DeclarationState {
+    // After a declaration fails for lack of ">", none can start before this point.
+    std::size_t noDeclarationBefore = 0;
+    // After an internal subset fails to close, no later one is tried, so that
+    // hostile text ("<!DOCTYPE x [" over and over) costs one scan, not one each.
+    bool subsetsPossible = true;
+};
+
+// How many bytes cleanFeedText removes at a candidate `at` (0: none).
 std::size_t removalAt(const char* text, std::size_t at, std::size_t size,
-                      std::size_t& noDeclarationBefore) {
+                      DeclarationState& state) {
     const unsigned char byte = byteAt(text, at);
     if (byte == '<') {
         if (!startsDoctype(text, at, size)) {
             return 0;
         }
-        const RunEnd end = findRunEnd(text, at + kDoctype.size(), size);
+        const std::size_t nameStart = at + kDoctype.size();
+        const RunEnd end = findRunEnd(text, nameStart, size);
+        // A "[" before the declaration's first ">" opens an internal subset, which
+        // holds ">" of its own: the declaration is removed whole, up to "]>".
+        const auto* subset =
+            static_cast<const char*>(std::memchr(text + nameStart, '[', end.at - nameStart));
+        if (subset != nullptr && state.subsetsPossible) {
+            const std::size_t close =
+                findSubsetEnd(text, static_cast<std::size_t>(subset - text) + 1, size);
+            if (close != std::string_view::npos) {
+                return close + 1 - at;
+            }
+            state.subsetsPossible = false;
+        }
         if (end.closed) {
             return end.at + 1 - at;
         }
-        noDeclarationBefore = end.at;
+        state.noDeclarationBefore = end.at;
         return 0;
     }
     if (byte == 0xEF) {
@@ -247,18 +293,17 @@ std::string cleanFeedText(std::string&& text) {
     const std::size_t size = text.size();
     std::size_t kept = 0;      // bytes already compacted to the front
     std::size_t keepFrom = 0;  // start of the span not yet compacted
-    // After a declaration fails for lack of ">", none can start before this point.
-    std::size_t noDeclarationBefore = 0;
+    DeclarationState declarations;
     std::size_t at = 0;
     while (at < size) {
-        const bool declarationsPossible = at >= noDeclarationBefore;
-        const std::size_t end = declarationsPossible ? size : noDeclarationBefore;
+        const bool declarationsPossible = at >= declarations.noDeclarationBefore;
+        const std::size_t end = declarationsPossible ? size : declarations.noDeclarationBefore;
         at = declarationsPossible ? findCandidate<true>(data, at, end)
                                   : findCandidate<false>(data, at, end);
         if (at == end) {
             continue;
         }
-        const std::size_t removed = removalAt(data, at, size, noDeclarationBefore);
+        const std::size_t removed = removalAt(data, at, size, declarations);
         if (removed == 0) {
             ++at;
             continue;

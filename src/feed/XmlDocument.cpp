@@ -9,8 +9,9 @@ namespace lumeward::feed {
 namespace {
 
 // pugixml checks tag nesting but accepts several roots and stray text beside
-// the root; a feed document is well-formed only with neither.
-bool hasSingleRootAndNoStrayText(const pugi::xml_document& document) {
+// the root; a feed document is well-formed only with neither. Says what is
+// wrong, or nothing.
+std::string_view rootProblem(const pugi::xml_document& document) {
     int elements = 0;
     for (const auto& child : document.children()) {
         switch (child.type()) {
@@ -20,17 +21,20 @@ bool hasSingleRootAndNoStrayText(const pugi::xml_document& document) {
             case pugi::node_pcdata: {
                 const char* text = child.value();
                 if (text[std::strspn(text, " \t\r\n")] != '\0') {
-                    return false;
+                    return "text outside the root element";
                 }
                 break;
             }
             case pugi::node_cdata:
-                return false;
+                return "text outside the root element";
             default:
                 break;
         }
     }
-    return elements == 1;
+    if (elements == 0) {
+        return "no root element";
+    }
+    return elements == 1 ? std::string_view() : "more than one root element";
 }
 
 // Calls visit with each piece of text under top, in document order: text kept
@@ -60,6 +64,7 @@ void forEachText(const pugi::xml_node& top, Visit visit) {
 
 void XmlDocument::loadXml(std::string&& text) {
     m_document.reset();
+    m_loadError.clear();
     m_buffer = std::move(text);
     // Embedding a first text child in its element saves a node per text field,
     // a good part of the document's memory.
@@ -68,15 +73,23 @@ void XmlDocument::loadXml(std::string&& text) {
     // The parser would decode "&#0;" and its kind without complaint, cutting or
     // corrupting the text, so such documents are refused before it sees them.
     if (hasForbiddenCharacterReference(m_buffer)) {
-        m_buffer.clear();
+        fail("a character reference names a character XML does not allow");
         return;
     }
     const auto result = m_document.load_buffer_inplace(m_buffer.data(), m_buffer.size(), kFlags,
                                                        pugi::encoding_utf8);
-    if (!result || !hasSingleRootAndNoStrayText(m_document)) {
-        m_document.reset();
-        m_buffer.clear();
+    if (!result) {
+        fail(std::string(result.description()) + " at byte " + std::to_string(result.offset));
+    } else if (const auto problem = rootProblem(m_document); !problem.empty()) {
+        fail(problem);
     }
+}
+
+void XmlDocument::fail(std::string_view why) {
+    m_document.reset();
+    m_buffer.clear();
+    m_loadError = "Not well-formed XML: ";
+    m_loadError += why;
 }
 
 bool XmlDocument::isEmpty() const {

@@ -23,6 +23,9 @@ public:
 
     // True when no document is loaded.
     bool isEmpty() const;
+    // Why the last text did not load, with the byte where the parser stopped;
+    // empty after a successful load.
+    const std::string& loadError() const { return m_loadError; }
 
     // The first node at the path under the context, or a null node; and all
     // of them, in document order. A path that is not valid XPath throws
@@ -38,10 +41,12 @@ public:
 
 private:
     const pugi::xpath_query& compiled(std::string_view path) const;
+    void fail(std::string_view why);
 
     mutable std::map<std::string, pugi::xpath_query, std::less<>> m_queries;
     std::string m_buffer;  // pugixml parses in place: the text lives as long as the document
     pugi::xml_document m_document;
+    std::string m_loadError;
 };
 
 }  // namespace lumeward::feed

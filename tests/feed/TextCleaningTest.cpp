@@ -41,6 +41,22 @@ TEST(TextCleaning, KeepsEveryScriptAndRemovesOnlyWhatXmlForbids) {
     }
 }
 
+// An internal subset holds ">" of its own, so the declaration goes up to "]" and ">";
+// quoted strings and comments inside may hold both. One that never closes ends the
+// declaration at its first ">", as one without a subset does.
+TEST(TextCleaning, RemovesADocumentTypeWithItsInternalSubsetWhole) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"<!DOCTYPE rss [<!ENTITY nbsp \"&#160;\">]><rss/>", "<rss/>"},
+        {"<!doctype rss [\r\n<!ENTITY a 'x]>'>\r\n<!-- ]> -->\r\n] >\r\n<rss/>", "\r\n<rss/>"},
+        {"<!DOCTYPE rss SYSTEM \"r.dtd\" [ <!ENTITY b \"]\"> ]>\x01<rss/>", "<rss/>"},
+        {"<!DOCTYPE x [>a<!DOCTYPE y [ ]>b", "b"},
+        {"<!DOCTYPE x [ <!ENTITY c \"]> <rss/>", " <rss/>"},
+        {"<!DOCTYPE x [ ]y> <rss/>", " <rss/>"}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(cleaned(text), expected) << text;
+    }
+}
+
 // A run is "<" (or "<!DOCTYPE"), at least one character and the nearest ">"; it may cross
 // a line feed but not a carriage return, U+2028 or U+2029. Random texts of the characters
 // that matter, long enough to cross the blocks a fast scan works in, are cleaned as the
@@ -83,4 +99,7 @@ TEST(TextCleaning, HostileInputsTakeLinearTime) {
     EXPECT_EQ(cleaned(declarations + ">x"), "x");
     const std::string unclosed = repeated("<!DOCTYPE a\r", 1 << 17);
     EXPECT_EQ(cleaned(unclosed + "\x01"), unclosed);
+    const std::string subsets = repeated("<!DOCTYPE x [", 1 << 17);
+    EXPECT_EQ(cleaned(subsets + "\x01"), subsets);
+    EXPECT_EQ(cleaned(repeated("<!DOCTYPE x [>", 1 << 17) + "\x01"), "");
 }
