@@ -1,6 +1,5 @@
-// Address-file splitting against a plain two-step statement of the line rules:
-// lines end at CR LF or a lone CR (an empty rest after the last is no line),
-// then each line splits at every bare LF, keeping the pieces, empty ones too.
+// Address-file splitting against a plain statement of the line rules: every CR
+// and every LF ends a piece, and an empty piece is no address.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,32 +12,15 @@
 namespace {
 
 std::vector<std::string> referenceLines(std::string_view content) {
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t at = 0; at < content.size(); ++at) {
-        if (content[at] == '\r') {
-            lines.push_back(line);
-            line.clear();
-            if (at + 1 < content.size() && content[at + 1] == '\n') {
-                ++at;
-            }
+    std::vector<std::string> pieces(1);
+    for (const char c : content) {
+        if (c == '\r' || c == '\n') {
+            pieces.emplace_back();
         } else {
-            line += content[at];
+            pieces.back() += c;
         }
     }
-    const bool endsWithTerminator = content.ends_with('\r') || content.ends_with("\r\n");
-    if (!content.empty() && !endsWithTerminator) {
-        lines.push_back(line);
-    }
-    std::vector<std::string> pieces;
-    for (const auto& whole : lines) {
-        std::size_t start = 0;
-        for (std::size_t feed; (feed = whole.find('\n', start)) != std::string::npos;
-             start = feed + 1) {
-            pieces.push_back(whole.substr(start, feed - start));
-        }
-        pieces.push_back(whole.substr(start));
-    }
+    std::erase(pieces, std::string());
     return pieces;
 }
 

@@ -17,13 +17,12 @@ bool isNameCharacter(char c) {
            c == ' ';
 }
 
-// The authority of an address with a scheme: from "://" to the first "/", "?" or "#".
+// The authority of an address: from "://" (or the start, when there is no scheme)
+// to the first "/", "?" or "#".
 std::string_view authorityOf(std::string_view address) {
     const std::size_t scheme = address.find("://");
-    if (scheme == std::string_view::npos) {
-        return {};
-    }
-    const std::string_view rest = address.substr(scheme + 3);
+    const std::string_view rest =
+        scheme == std::string_view::npos ? address : address.substr(scheme + 3);
     return rest.substr(0, std::min(rest.find_first_of("/?#"), rest.size()));
 }
 

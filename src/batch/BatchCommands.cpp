@@ -26,11 +26,11 @@ constexpr std::string_view kHelp =
     "        result of the read and the feed's items (url, title, description).\n"
     "save    reads each feed in order and writes one HTML file per item into FOLDER,\n"
     "        never overwriting a file; prints the path of each file written, and\n"
-    "        each failure on standard error.\n"
+    "        each feed that could not be read and each failed file on standard error.\n"
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses, one per line.\n"
     "\n"
-    "Exit status: 0 when every feed was read (list) or every file written (save),\n"
+    "Exit status: 0 when every feed was read (and, for save, every file written),\n"
     "1 otherwise, 2 for a usage error.\n";
 
 int usageError(std::ostream& err, std::string_view message) {
@@ -118,11 +118,12 @@ int listFeeds(const std::vector<std::string>& addresses, std::ostream& out, std:
     return everyReadSucceeded ? kExitSuccess : kExitFailure;
 }
 
-// Holds the addresses of a save and collects the rows of its retrieval run.
+// Holds the addresses of a save, collects the rows of its retrieval run and
+// reports each feed that could not be read.
 class CollectingTarget : public workflows::RetrievalTarget {
 public:
-    explicit CollectingTarget(std::vector<std::string> addresses)
-        : m_addresses(std::move(addresses)) {}
+    CollectingTarget(std::vector<std::string> addresses, std::ostream& err)
+        : m_addresses(std::move(addresses)), m_err(err) {}
 
     std::size_t addressCount() const override { return m_addresses.size(); }
     std::string address(std::size_t index) const override { return m_addresses.at(index - 1); }
@@ -132,23 +133,39 @@ public:
     }
     void setProgress(double) override {}
     bool yieldToEvents() override { return true; }
+    void feedRead(const workflows::FeedOutcome& outcome) override {
+        if (!outcome.ok) {
+            m_err << "lumeward-batch: " << outcome.address << ": " << outcome.failure << '\n';
+            m_anyFeedFailed = true;
+        }
+    }
 
     const std::vector<workflows::ResultRow>& rows() const { return m_rows; }
+    bool anyFeedFailed() const { return m_anyFeedFailed; }
 
 private:
     std::vector<std::string> m_addresses;
+    std::ostream& m_err;
     std::vector<workflows::ResultRow> m_rows;
+    bool m_anyFeedFailed = false;
 };
 
-int saveFeeds(std::string folder, std::vector<std::string> addresses, std::ostream& out,
+int saveFeeds(const std::string& given, std::vector<std::string> addresses, std::ostream& out,
               std::ostream& err) {
+    CollectingTarget target(std::move(addresses), err);
+    workflows::runRetrieval(target);
+    if (!target.rows().empty()) {
+        if (const auto problem = workflows::outputFolderProblem(given)) {
+            err << "lumeward-batch: " << *problem << '\n';
+            return kExitFailure;
+        }
+    }
     // The export puts its own "/" between folder and file name.
+    std::string folder = given;
     while (folder.ends_with('/')) {
         folder.pop_back();
     }
-    CollectingTarget target(std::move(addresses));
-    workflows::runRetrieval(target);
-    bool anyFailure = false;
+    bool anyFailure = target.anyFeedFailed();
     const auto written = workflows::exportRows(
         target.rows(), [&folder] { return folder; },
         [&](const workflows::ExportFailure& failure) {

@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <stdexcept>
 #include <system_error>
+
+#include "feed/TextDecoding.h"
 
 namespace lumeward::workflows {
 
@@ -30,9 +34,12 @@ private:
     int m_fd;
 };
 
+[[noreturn]] void throwReadError(const std::filesystem::path& path, const std::string& reason) {
+    throw std::runtime_error("Cannot read " + path.string() + ": " + reason);
+}
+
 [[noreturn]] void throwReadError(const std::filesystem::path& path, int error) {
-    throw std::runtime_error("Cannot read " + path.string() + ": " +
-                             std::generic_category().message(error));
+    throwReadError(path, std::generic_category().message(error));
 }
 
 }  // namespace
@@ -40,41 +47,48 @@ private:
 std::vector<std::string> splitAddressLines(std::string_view content) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
-    // True right after a CR or CR LF: the end of the content then adds no empty line.
-    bool atLineStart = true;
-    for (std::size_t i = 0; i < content.size(); ++i) {
-        const char c = content[i];
-        if (c != '\r' && c != '\n') {
-            atLineStart = false;
-            continue;
+    while (start < content.size()) {
+        const std::size_t end = std::min(content.find_first_of("\r\n", start), content.size());
+        if (end > start) {
+            pieces.emplace_back(content.substr(start, end - start));
         }
-        pieces.emplace_back(content.substr(start, i - start));
-        if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') {
-            ++i;
-        }
-        start = i + 1;
-        atLineStart = c == '\r';
-    }
-    if (!atLineStart) {
-        pieces.emplace_back(content.substr(start));
+        start = end + 1;
     }
     return pieces;
 }
 
-std::vector<std::string> readAddressFile(const std::filesystem::path& path) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::vector<std::string> readAddressFile(const std::filesystem::path& path,
+                                         const std::function<bool()>& yield) {
+    // Non-blocking, so that opening a pipe with no writer does not wait for one.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (file.get() < 0) {
         throwReadError(path, errno);
     }
-    std::string content;
     struct stat status {};
-    if (::fstat(file.get(), &status) == 0 && status.st_size > 0) {
-        content.reserve(static_cast<std::size_t>(status.st_size));
+    if (::fstat(file.get(), &status) != 0) {
+        throwReadError(path, errno);
     }
+    if (!S_ISREG(status.st_mode)) {
+        throwReadError(path, "it is not a regular file");
+    }
+    const std::string tooLarge = "it is larger than " +
+                                 std::to_string(kMaxAddressFileBytes >> 20) + " MiB";
+    if (static_cast<std::uintmax_t>(status.st_size) > kMaxAddressFileBytes) {
+        throwReadError(path, tooLarge);
+    }
+    std::string content;
+    content.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     for (;;) {
+        if (yield && !yield()) {
+            return {};
+        }
         const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
         if (count > 0) {
+            // The file may have grown since it was measured.
+            if (content.size() + static_cast<std::size_t>(count) > kMaxAddressFileBytes) {
+                throwReadError(path, tooLarge);
+            }
             content.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
             break;
@@ -82,7 +96,7 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path) {
             throwReadError(path, errno);
         }
     }
-    return splitAddressLines(content);
+    return splitAddressLines(feed::decodeResponseBody(std::move(content), {}));
 }
 
 }  // namespace lumeward::workflows

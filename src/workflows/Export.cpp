@@ -155,6 +155,25 @@ std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows
     return written;
 }
 
+std::optional<std::string> outputFolderProblem(const std::string& folder) {
+    if (folder.empty()) {
+        return "No folder is given to save into";
+    }
+    struct stat status {};
+    int error = 0;
+    if (::stat(folder.c_str(), &status) != 0) {
+        error = errno;
+    } else if (!S_ISDIR(status.st_mode)) {
+        error = ENOTDIR;
+    } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = errno;
+    }
+    if (error == 0) {
+        return std::nullopt;
+    }
+    return "Cannot save into " + folder + ": " + std::generic_category().message(error);
+}
+
 std::string FilterCharacters(std::string_view text, std::string_view set) {
     std::array<bool, 256> kept{};
     for (const char c : set) {
@@ -175,11 +194,9 @@ std::string ShortenFileName(std::string_view text) {
 }
 
 std::string withoutCredentials(std::string_view address) {
+    // Without a scheme, libcurl still reads "user:pass@host" as credentials.
     const std::size_t schemeEnd = address.find("://");
-    if (schemeEnd == std::string_view::npos) {
-        return std::string(address);
-    }
-    const std::size_t authorityStart = schemeEnd + 3;
+    const std::size_t authorityStart = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
     const std::size_t authorityEnd =
         std::min(address.find_first_of("/?#", authorityStart), address.size());
     const std::size_t at = address.substr(authorityStart, authorityEnd - authorityStart).rfind('@');

@@ -16,7 +16,8 @@ void runRetrieval(RetrievalTarget& target) {
         const std::string address = target.address(i);
         std::int32_t lType = feed::kUnknownFeed;
         // A failed read leaves no items; the run goes on with the next address.
-        reader.ReadFeed(address, {}, {}, lType, false);
+        const bool ok = reader.ReadFeed(address, {}, {}, lType, false);
+        target.feedRead({address, ok, ok ? std::string() : describeFailedRead(reader)});
         const auto items = reader.FeedItems();
         for (const auto& item : *items) {
             if (!target.yieldToEvents()) {
@@ -31,6 +32,21 @@ void runRetrieval(RetrievalTarget& target) {
             target.setProgress(static_cast<double>(i) / static_cast<double>(current) * 100.0);
         }
     }
+}
+
+std::string describeFailedRead(const feed::FeedReader& reader) {
+    const std::int32_t status = reader.LastHTTPStatus();
+    if (status != 0 && status != 200) {
+        std::string text = "HTTP " + std::to_string(status);
+        if (!reader.LastHTTPStatusText().empty()) {
+            text += ' ' + reader.LastHTTPStatusText();
+        }
+        return text;
+    }
+    if (!reader.LastErrorDesc().empty()) {
+        return reader.LastErrorDesc();
+    }
+    return "Not an RSS, RDF or Atom feed";
 }
 
 }  // namespace lumeward::workflows

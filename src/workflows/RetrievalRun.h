@@ -3,6 +3,10 @@
 #include <cstddef>
 #include <string>
 
+namespace lumeward::feed {
+class FeedReader;
+}
+
 namespace lumeward::workflows {
 
 // One item retrieved, as a result row shows it. Texts are UTF-8.
@@ -11,6 +15,13 @@ struct RetrievedRow {
     std::string title;
     std::string description;
     std::string url;
+};
+
+// How the read of one listed address ended.
+struct FeedOutcome {
+    std::string address;
+    bool ok = false;
+    std::string failure;  // what went wrong, in a few words; empty when ok
 };
 
 // What the retrieval run works on: the window, or lumeward-batch.
@@ -32,6 +43,8 @@ public:
     virtual bool yieldToEvents() = 0;
     // Called before each feed is read; the window shows its busy pointer.
     virtual void markBusy() {}
+    // Called after each feed is read, before its rows are added.
+    virtual void feedRead(const FeedOutcome&) {}
 };
 
 // Reads every listed address in order with one FeedReader (empty credentials,
@@ -39,5 +52,9 @@ public:
 // before each row. Clears the rows first. Progress after feed i of n is
 // i / (current address count) * 100.
 void runRetrieval(RetrievalTarget& target);
+
+// Why a read that returned false failed, in a few words: the HTTP status when the
+// server answered with another than 200, else the reader's error text.
+std::string describeFailedRead(const feed::FeedReader& reader);
 
 }  // namespace lumeward::workflows

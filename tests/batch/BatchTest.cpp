@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -51,14 +52,16 @@ TEST_F(Batch, ListPrintsALinePerAddressAsEachReadEndsExpandingAddressFilesInPlac
         }
         response.set_content(kFeed, "application/xml");
     });
-    const auto list = "@" + dir.write("list", b + "\r\n" + a).string();
+    // An empty piece, such as the one after a final line feed, adds no address.
+    const auto list = "@" + dir.write("list", b + "\r\n\n" + a + "\n").string();
     // A failed read is shown and the list goes on, but the status says so.
     EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", a, list, missing, later}, out, err), 1);
     EXPECT_TRUE(linesWereOut);
     const std::string text = readFile(out);
     EXPECT_TRUE(text.starts_with(line(a) + line(b) + line(a) + R"({"feed":")" + missing +
                                  R"(","ok":false,"type":0,"typeName":"Unknown / None",)"
-                                 R"("status":404,"statusText":"Not Found","errorCode":)"))
+                                 R"("status":404,"statusText":"Not Found","errorCode":1003,)"
+                                 R"("errorDesc":"Not well-formed XML: )"))
         << text;
     EXPECT_TRUE(text.ends_with(",\"items\":[]}\n" + line(later))) << text;
     EXPECT_EQ(batch({"list", a}).status, 0);
@@ -103,13 +106,31 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
               base + "1.html\n" + base + "2.html\n" + base + "b3.html\n" + base + "b4.html\n");
     EXPECT_EQ(readFile(base + "b3.html"), "\"新\" \\ &\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&b\r\n");
 
-    const auto failed = batch({"save", (dir.path() / "absent").string(), a});
+    // A feed that cannot be read is named on standard error; the others are still saved.
+    const auto missing = server.url("/missing"), other = (dir.path() / "other").string();
+    std::filesystem::create_directory(other);
+    const auto partly = batch({"save", other, missing, a});
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_EQ(linesOf(partly.out).size(), 2u);
+    EXPECT_EQ(partly.err, "lumeward-batch: " + missing + ": HTTP 404 Not Found\n");
+    // A missing folder gets one line and no file, not a report per file.
+    const auto absent = batch({"save", (dir.path() / "absent").string(), a});
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_EQ(absent.out + absent.err, "lumeward-batch: Cannot save into " +
+                                           (dir.path() / "absent").string() +
+                                           ": No such file or directory\n");
+    // A folder that takes files, so deep that no file name fits after it: each item fails at
+    // steps 118 and 126; CR in a report becomes LF, which no terminal overprints.
+    auto deep = dir.path();
+    while (deep.string().size() < 4080) {
+        deep /= std::string(std::min<std::size_t>(200, 4080 - deep.string().size() - 1), 'd');
+    }
+    std::filesystem::create_directories(deep);
+    const auto failed = batch({"save", deep.string(), a});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
-    // Both items fail at steps 118 and 126; CR in a report becomes LF, which no terminal
-    // overprints.
     const std::string reports =
-        "No such file or directory\n\nin Tessmoor.Form1.PushButton3_Click at line 118\n\n"
+        "File name too long\n\nin Tessmoor.Form1.PushButton3_Click at line 118\n\n"
         "Please email support@lumeward.org\nBad file descriptor\n\n"
         "in Tessmoor.Form1.PushButton3_Click at line 126\n\nPlease email support@lumeward.org\n";
     EXPECT_EQ(failed.err, reports + reports);

@@ -1,6 +1,7 @@
 #include "workflows/AddressFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <stdexcept>
 #include <utility>
@@ -11,14 +12,13 @@
 using namespace lumeward::test;
 using namespace lumeward::workflows;
 
-TEST(AddressLines, EndAtCrOrCrLfAndSplitAtBareLf) {
-    // Each line in brackets. After the last bare LF the empty piece counts, after a CR not.
+TEST(AddressLines, EndAtCrLfCrOrLfAndEmptyPiecesAreNoAddress) {
+    // Each address in brackets; a line of blanks is an address, kept as written.
     // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""},       {"a", "[a]"},          {"a\r\nb\r\n", "[a][b]"},  {"a\rb\r", "[a][b]"},
-        {"\r\n", "[]"}, {"\r\r", "[][]"},      {"a\r\n\r\nb", "[a][][b]"}, {"a\r\r\nb", "[a][][b]"},
-        {"\n", "[][]"}, {"a\nb\n", "[a][b][]"}, {"a\n\r\nb", "[a][][b]"},  {"a\n\rb", "[a][][b]"},
-        {"a\nb\r\nc\nd\r", "[a][b][c][d]"},    {" \ta \r\n  ", "[ \ta ][  ]"}};
+        {"", ""},     {"a", "[a]"},         {"a\r\nb\r\n", "[a][b]"},   {"a\rb\r", "[a][b]"},
+        {"\r\n", ""}, {"\r\r\n\n", ""},     {"a\r\n\r\nb", "[a][b]"},   {"a\nb\n", "[a][b]"},
+        {"a\n\rb", "[a][b]"},             {"a\nb\r\nc\nd\r", "[a][b][c][d]"}, {" \ta \r\n  ", "[ \ta ][  ]"}};
     // clang-format on
     for (const auto& [content, expected] : cases) {
         std::string shown;
@@ -29,12 +29,26 @@ TEST(AddressLines, EndAtCrOrCrLfAndSplitAtBareLf) {
     }
 }
 
+TEST(AddressFile, SkipsAByteOrderMarkAndReadsTextThatIsNotUtf8AsWindows1252) {
+    const TempDir dir;
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"\xEF\xBB\xBFhttp://a/\n", {"http://a/"}},
+        {"http://a/caf\xC3\xA9\nhttp://b/", {"http://a/caf\xC3\xA9", "http://b/"}},
+        {"http://a/caf\xE9 \x93q\x94\r\n", {"http://a/caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D"}}};
+    for (const auto& [content, expected] : cases) {
+        EXPECT_EQ(readAddressFile(dir.write("list", content)), expected)
+            << testing::PrintToString(content);
+    }
+    // A read told to stop returns nothing.
+    EXPECT_TRUE(readAddressFile(dir.write("list", "http://a/"), [] { return false; }).empty());
+}
+
 TEST(AddressFile, ReadsAHugeFileWholeKeepingEveryByteButTheLineEnds) {
-    // Ten megabytes of every byte but CR and LF, numbered so that a lost or repeated block shows,
-    // then more short lines than 16 bits can count.
+    // Ten megabytes of every ASCII byte but CR and LF, numbered so that a lost or repeated block
+    // shows, then more short lines than 16 bits can count.
     std::vector<std::string> expected(1);
     for (int i = 0; expected[0].size() < (10 << 20); ++i) {
-        const char byte = static_cast<char>(i % 256);
+        const char byte = static_cast<char>(i % 128);
         expected[0] += std::to_string(i) + (byte == '\r' || byte == '\n' ? ' ' : byte);
     }
     std::string content = expected[0] + "\r\n";
@@ -42,7 +56,7 @@ TEST(AddressFile, ReadsAHugeFileWholeKeepingEveryByteButTheLineEnds) {
         expected.push_back("http://h/" + std::to_string(i));
         content += expected.back() + (i % 2 == 0 ? "\r\n" : "\r");
     }
-    expected.insert(expected.end(), {"x", ""});
+    expected.emplace_back("x");
     // Not EXPECT_EQ: a failure would print ten megabytes.
     EXPECT_TRUE(readAddressFile(TempDir().write("huge", content + "x\n")) == expected);
 }
@@ -52,10 +66,14 @@ TEST(AddressFile, NamesTheFileAndTheReasonWhenItCannotBeRead) {
     handToUnprivilegedUser(dir.path());
     const auto locked = dir.write("locked", "http://a/\r\n"), missing = dir.path() / "missing";
     std::filesystem::permissions(locked, std::filesystem::perms::none);
+    // A pipe with no writer would hang a reader that waits for it; a huge file would fill memory.
+    const auto pipe = dir.path() / "pipe", huge = dir.write("huge", "");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    std::filesystem::resize_file(huge, kMaxAddressFileBytes + 1);
     // As "nobody" when run by root, so that the permission binds.
     const ForkResult child = runForkedUnprivileged([&] {
         std::string reasons;
-        for (const auto& path : {missing, dir.path(), locked}) {
+        for (const auto& path : {missing, dir.path(), locked, pipe, huge}) {
             try {
                 readAddressFile(path);
             } catch (const std::runtime_error& error) {
@@ -64,7 +82,10 @@ TEST(AddressFile, NamesTheFileAndTheReasonWhenItCannotBeRead) {
         }
         return reasons;
     });
+    const std::string notRegular = ": it is not a regular file\n";
     EXPECT_EQ(child.output, "Cannot read " + missing.string() + ": No such file or directory\n" +
-                                "Cannot read " + dir.path().string() + ": Is a directory\n" +
-                                "Cannot read " + locked.string() + ": Permission denied\n");
+                                "Cannot read " + dir.path().string() + notRegular + "Cannot read " +
+                                locked.string() + ": Permission denied\n" + "Cannot read " +
+                                pipe.string() + notRegular + "Cannot read " + huge.string() +
+                                ": it is larger than 64 MiB\n");
 }
