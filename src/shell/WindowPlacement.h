@@ -1,12 +1,22 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
 class QWidget;
 
 namespace lumeward::shell {
 
-// Places the window in the middle of the primary screen by its outer (frame)
-// size: Left = (screen width - window width) / 2, Top likewise. A window larger
-// than the screen gets a negative Left or Top.
+// Where a window's frame (title bar and borders included) of the given size
+// goes to sit in the middle of the area, its top left corner never above or
+// left of the area, so the title bar stays within reach on a small screen.
+QPoint centredFramePosition(const QRect& area, const QSize& frame);
+
+// Places the window's frame in the middle of the available area of its screen
+// (the screen less panels and docks). The window manager adds the frame only
+// once the window shows, so a window not yet framed is centred again as soon
+// as its frame is known.
 void CenterForm(QWidget& window);
 
 }  // namespace lumeward::shell

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -103,6 +104,17 @@ Form1::Form1(Dialogs& dialogs, QWidget* parent)
     setAutoFillBackground(true);
     createControls();
     connectHandlers();
+    setSaveFailureReport(
+        [window = QPointer<Form1>(this)](const QString& path, const QString& reason) {
+            if (window) {
+                window->m_dialogs.message(
+                    window, tr("Lumeward"),
+                    tr("Settings cannot be saved to %1: %2. The output folder and the start-up "
+                       "picture choice will be forgotten when Lumeward ends.")
+                        .arg(path, reason),
+                    Dialogs::Icon::Warning);
+            }
+        });
 }
 
 Form1::~Form1() {
@@ -279,14 +291,23 @@ void Form1::PushButton3_Click() {
     if (m_busy) {
         return;
     }
-    m_busy = true;
     std::vector<workflows::ResultRow> rows;
     rows.reserve(static_cast<std::size_t>(m_listView2->count()));
+    bool anyChecked = false;
     for (qsizetype i = 1; i <= m_listView2->count(); ++i) {
         rows.push_back({m_listView2->checked(i), toUtf8(m_listView2->text(i)),
                         toUtf8(m_listView2->subItem(i, 1)), toUtf8(m_listView2->subItem(i, 2)),
                         toUtf8(m_listView2->subItem(i, 3))});
+        anyChecked = anyChecked || rows.back().checked;
     }
+    // One message for a folder that cannot take any file, not two boxes per row.
+    if (anyChecked) {
+        if (const auto problem = workflows::outputFolderProblem(toUtf8(m_text1->text()))) {
+            m_dialogs.message(this, tr("Lumeward"), fromUtf8(*problem), Dialogs::Icon::Warning);
+            return;
+        }
+    }
+    m_busy = true;
     workflows::exportRows(
         rows, [this] { return toUtf8(m_text1->text()); },
         [this](const workflows::ExportFailure& failure) {

@@ -21,7 +21,7 @@ void LoadListFromFile(ListView& list, const QString& path, Dialogs& dialogs, QWi
     }
     std::vector<std::string> addresses;
     try {
-        addresses = workflows::readAddressFile(file);
+        addresses = workflows::readAddressFile(file, yield);
     } catch (const std::runtime_error& error) {
         dialogs.message(parent, caption, QString::fromStdString(error.what()),
                         Dialogs::Icon::Warning);

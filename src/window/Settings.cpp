@@ -1,7 +1,14 @@
 #include "window/Settings.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
 
 namespace lumeward::window {
 
@@ -15,6 +22,36 @@ QString storePath(const QString& application) {
 
 QString keyPath(const QString& section, const QString& key) {
     return section + '/' + key;
+}
+
+struct SaveFailureReport {
+    std::function<void(const QString&, const QString&)> report;
+    bool told = false;
+};
+
+SaveFailureReport& saveFailureReport() {
+    static SaveFailureReport instance;
+    return instance;
+}
+
+// The store is written as a new file beside the old one and renamed over it, so
+// the folder must take new files and the old file must not be a folder.
+QString failureReason(const QString& path) {
+    const QByteArray folder = QFileInfo(path).absolutePath().toLocal8Bit();
+    const QByteArray file = path.toLocal8Bit();
+    struct stat status {};
+    int error = 0;
+    if (::stat(folder.constData(), &status) != 0) {
+        error = errno;
+    } else if (!S_ISDIR(status.st_mode)) {
+        error = ENOTDIR;
+    } else if (::access(folder.constData(), W_OK | X_OK) != 0) {
+        error = errno;
+    } else if (::stat(file.constData(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+    }
+    return error != 0 ? QString::fromStdString(std::generic_category().message(error))
+                      : QStringLiteral("the file could not be written");
 }
 
 }  // namespace
@@ -31,7 +68,19 @@ bool SaveSetting(const QString& application, const QString& section, const QStri
     store.setValue(keyPath(section, key), value);
     store.sync();
     // A damaged file still takes the value (rewritten whole), so only a failed write counts.
-    return store.status() != QSettings::AccessError;
+    if (store.status() != QSettings::AccessError) {
+        return true;
+    }
+    SaveFailureReport& failure = saveFailureReport();
+    if (failure.report && !failure.told) {
+        failure.told = true;
+        failure.report(store.fileName(), failureReason(store.fileName()));
+    }
+    return false;
+}
+
+void setSaveFailureReport(std::function<void(const QString& path, const QString& reason)> report) {
+    saveFailureReport() = {std::move(report), false};
 }
 
 }  // namespace lumeward::window

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace lumeward::window {
 
 // The per-user settings store: text values addressed by application, section
@@ -13,5 +15,10 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 // Returns false when the store could not be written, so the value is lost.
 bool SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value);
+
+// Who hears of a failed save: report gets the store's path and the reason, for
+// the first failure after this call only, so a user is told once, not at every
+// keystroke.
+void setSaveFailureReport(std::function<void(const QString& path, const QString& reason)> report);
 
 }  // namespace lumeward::window

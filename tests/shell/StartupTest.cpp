@@ -21,6 +21,7 @@
 #include "shell/ProgramFiles.h"
 #include "shell/Skin.h"
 #include "shell/Splash.h"
+#include "shell/WindowPlacement.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -254,6 +255,18 @@ TEST(Splash, ShowsThePictureForFourSecondsAboveAWhiteStripAndItsBoxHidesItNextTi
     }
     run.splash.SplashShow();
     EXPECT_EQ(run.pauses, std::vector{4.0});
+}
+
+// The frame, title bar included, sits in the middle of the area, never above or left of it.
+TEST(WindowPlacement, CentresTheFrameKeepingItsTopLeftCornerWithinTheArea) {
+    const QRect area(10, 30, 1024, 738);
+    const std::pair<QSize, QPoint> cases[] = {{{448, 580}, {298, 109}},
+                                              {{449, 581}, {297, 108}},
+                                              {{896, 1110}, {74, 30}},
+                                              {{2000, 400}, {10, 199}}};
+    for (const auto& [frame, expected] : cases) {
+        EXPECT_EQ(centredFramePosition(area, frame), expected) << frame.width();
+    }
 }
 
 }  // namespace

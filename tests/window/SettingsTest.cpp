@@ -7,9 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include <QLineEdit>
 #include "support/ChildProcess.h"
 #include "support/ScopedConfigHome.h"
+
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
+#include "window/Form1.h"
 #include "window/Settings.h"
 
 namespace lumeward::window {
@@ -67,6 +71,23 @@ TEST(SettingsStore, DamagedOrUnusableStoresGiveTheDefaultAndSavesSayWhetherTheyL
                                        : readSaveRead(),
                   before + (lost ? " lost " + before : " saved /\u00FC/"));
     }
+}
+
+TEST(SettingsStore, TheWindowTellsOfTheFirstFailedSaveOnlyNamingTheStoreAndTheReason) {
+    const test::ScopedConfigHome restoredAfterwards;
+    const test::TempDir home;
+    fs::create_directory(home.path() / "Kelvarin.ini");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.path().string()));
+    test::ScriptedDialogs dialogs;
+    Form1 form(dialogs);
+    form.Text1()->setText("/a/");
+    form.Text1()->setText("/b/");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].text.startsWith(
+        QString::fromStdString("Settings cannot be saved to " +
+                               (home.path() / "Kelvarin.ini").string() + ": Is a directory.")))
+        << dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(dialogs.shown[0].icon, Dialogs::Icon::Warning);
 }
 
 }  // namespace
