@@ -240,8 +240,8 @@ void CurlHttpRequest::send() {
             "Response from " + m_url + " is larger than " + describeSize(m_limits.maxBodyBytes));
     }
     if (result == CURLE_OPERATION_TIMEDOUT && ranOutOfTime) {
-        throw ComponentError(result, "Timed out after " +
-                                         std::to_string(m_limits.totalTime.count()) + " seconds");
+        throw ComponentError(
+            result, "Timed out after " + std::to_string(m_limits.totalTime.count()) + " seconds");
     }
     if (result != CURLE_OK) {
         throw ComponentError(result, errorText[0] != '\0'

@@ -135,9 +135,10 @@ void FeedReader::Clear() {
     m_feedType = kUnknownFeed;
 }
 
-std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL, std::string_view sUserName,
-                                         std::string_view sPassWord,
-                                         std::string_view componentName) {
+std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL,
+                                                        std::string_view sUserName,
+                                                        std::string_view sPassWord,
+                                                        std::string_view componentName) {
     auto request = CreateComponent<HttpRequest>(componentName);
     if (!request) {
         return std::nullopt;

@@ -192,8 +192,7 @@ struct DeclarationState {
 };
 
 // How many bytes cleanFeedText removes at a candidate `at` (0: none).
-std::size_t removalAt(const char* text, std::size_t at, std::size_t size,
-                      DeclarationState& state) {
+std::size_t removalAt(const char* text, std::size_t at, std::size_t size, DeclarationState& state) {
     const unsigned char byte = byteAt(text, at);
     if (byte == '<') {
         if (!startsDoctype(text, at, size)) {

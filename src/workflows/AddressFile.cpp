@@ -71,8 +71,8 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
     if (!S_ISREG(status.st_mode)) {
         throwReadError(path, "it is not a regular file");
     }
-    const std::string tooLarge = "it is larger than " +
-                                 std::to_string(kMaxAddressFileBytes >> 20) + " MiB";
+    const std::string tooLarge =
+        "it is larger than " + std::to_string(kMaxAddressFileBytes >> 20) + " MiB";
     if (static_cast<std::uintmax_t>(status.st_size) > kMaxAddressFileBytes) {
         throwReadError(path, tooLarge);
     }
