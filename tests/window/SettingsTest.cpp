@@ -31,9 +31,8 @@ TEST(SettingsStore, DamagedOrUnusableStoresGiveTheDefaultAndSavesSayWhetherTheyL
                 GetSetting("Kelvarin", "Lumeward", "Download Location", "/default/"))
             .toStdString();
     };
-    // In the store's place: a file of the bytes (the first, this program's own), a folder,
-    // a link to itself or to a file of the bytes, a file that may not be read; or the
-    // configuration folder is missing, or a file. A save that cannot be written is lost.
+    // In the store's place: a file of the bytes (the first: this program's), a folder, a link
+    // to itself or to a file, an unreadable file; or no configuration folder, or a file there.
     const std::string old = "[Lumeward]\r\nDownload%20Location=/old/\r\n";
     std::vector<std::pair<std::string, std::string>> cases = {
         {"link", old}, {"unreadable", old}, {"folder", ""},
