@@ -13,33 +13,20 @@ namespace lumeward::test {
 // does not start a valid UTF-8 sequence (overlong forms and surrogates included).
 template <class Visit>
 bool forEachUtf8Character(std::string_view text, Visit visit) {
-    std::size_t at = 0;
-    while (at < text.size()) {
+    for (std::size_t at = 0; at < text.size();) {
         const auto lead = static_cast<unsigned char>(text[at]);
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        std::uint32_t minimum = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1Fu;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0Fu;
-            minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07u;
-            minimum = 0x10000;
-        } else {
+        // Sequence length, the lead's payload bits and the smallest code of that length.
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC0 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF8 ? 4
+                                                 : 0;
+        const std::uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (length == 0 || text.size() - at < length) {
             return false;
         }
-        if (text.size() - at < length) {
-            return false;
-        }
+        std::uint32_t code = lead & (0xFFu >> (length == 1 ? 1 : length + 1));
         for (std::size_t i = 1; i < length; ++i) {
             const auto next = static_cast<unsigned char>(text[at + i]);
             if ((next & 0xC0) != 0x80) {
@@ -47,7 +34,7 @@ bool forEachUtf8Character(std::string_view text, Visit visit) {
             }
             code = (code << 6) | (next & 0x3Fu);
         }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        if (code < minimum[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
             return false;
         }
         visit(code);
