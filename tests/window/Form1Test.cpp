@@ -247,7 +247,7 @@ TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless)
     restarted.PushButton3_Click();
     ASSERT_EQ(dialogs.shown.size(), 2u) << "one message for the folder, not two per row";
     EXPECT_EQ(dialogs.shown[1].text,
-              "Cannot save into " + outFolder() + "/absent: No such file or directory");
+              "Cannot save into " + restarted.Text1()->text() + ": No such file or directory");
     EXPECT_EQ(dialogs.shown[1].icon, Dialogs::Icon::Warning);
 }
 
