@@ -237,8 +237,9 @@ TEST(XmlDocument, LoadsOnlyWellFormedDocuments) {
          "&#0 &#X0;&#13;&#32;&#xD7FF;&#xE000;&#xFFFD;&#x10FFFF;<!--&#0;--><![CDATA[&#0;]]><?pi "
          "&#0;?></rss><!-- b --><?pi y?>\r\n  ",
          true}};
-    for (const char* text : {" \n\t ", "<rss/><rss/>", "<rss><channel></channel>",
-                             "<rss><a></b></rss>", "leading<rss/>", "<rss/><![CDATA[x]]>"}) {
+    for (const char* text :
+         {" \n\t ", "<rss/><rss/>", "<rss><channel></channel>", "<rss><a></b></rss>",
+          "leading<rss/>", "<rss/><![CDATA[x]]>", "<rss a=\"<!--\">&#0;--></rss>"}) {
         cases.emplace_back(text, false);
     }
     for (const std::string reference : {"0123456789a&#0;", "&#&#0;", "&#x1F;", "&#xD800;",
