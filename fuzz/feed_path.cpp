@@ -1,11 +1,7 @@
 // Everything after the download, as the reader does it: decode, clean, load,
 // recognise, build the items and strip them. The body arrives through an HTTP
 // component that serves the fuzzer's bytes, so the reader's own path is taken.
-#include <cstddef>
-#include <cstdint>
 #include <memory>
-#include <string>
-#include <string_view>
 #include <utility>
 
 #include "feed/ComponentRegistry.h"
@@ -40,24 +36,19 @@ private:
     std::string m_contentType;
 };
 
-// The first byte chooses how the reader is called: bits 0-1 the feed kind (0
-// recognises it), bit 2 whether HTML is kept, bit 3 whether the header names UTF-8.
-struct Call {
-    std::int32_t kind;
-    bool allowHtml;
-    std::string contentType;
-};
-
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using fuzz::check;
-    if (size == 0) {
-        return 0;
+void lumeward::fuzz::fuzzOne(std::string_view input) {
+    if (input.empty()) {
+        return;
     }
-    const Call call{data[0] & 3, (data[0] & 4) != 0,
-                    (data[0] & 8) != 0 ? "application/rss+xml; charset=utf-8" : "text/xml"};
-    std::string body(reinterpret_cast<const char*>(data) + 1, size - 1);
+    // The first byte chooses how the reader is called: bits 0-1 the feed kind (0
+    // recognises it), bit 2 whether HTML is kept, bit 3 whether the header names UTF-8.
+    const auto flags = static_cast<unsigned char>(input[0]);
+    const std::int32_t forced = flags & 3;
+    const std::string contentType =
+        (flags & 8) != 0 ? "application/rss+xml; charset=utf-8" : "text/xml";
+    const std::string body(input.substr(1));
 
     // Only the first HTTP name is served; the others cannot be created, so an
     // unreadable body is tried once and nothing goes to the network.
@@ -67,24 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         registry.remove(name);
     }
     registry.add(feed::component_names::kWinHttp,
-                 [&body, &call] { return std::make_unique<BodyRequest>(body, call.contentType); });
+                 [&] { return std::make_unique<BodyRequest>(body, contentType); });
     feed::FeedReader reader(std::make_shared<const feed::ComponentRegistry>(std::move(registry)));
 
-    std::int32_t kind = call.kind;
-    const bool read = reader.ReadFeed("http://fuzz.invalid/feed", "", "", kind, call.allowHtml);
-    if (call.kind != feed::kUnknownFeed) {
-        check(kind == call.kind, "a forced feed kind was changed");
-    }
-    if (read) {
+    std::int32_t kind = forced;
+    if (reader.ReadFeed("http://fuzz.invalid/feed", "", "", kind, (flags & 4) != 0)) {
         check(reader.FeedType() >= feed::kRssFeed && reader.FeedType() <= feed::kAtomFeed,
               "a successful read has no feed kind");
     }
+    check(forced == feed::kUnknownFeed || kind == forced, "a forced feed kind was changed");
     for (const auto& item : *reader.FeedItems()) {
-        check(fuzz::isCleanText(item.URL()), "item address is not clean UTF-8");
-        check(fuzz::isCleanText(item.Title()), "item title is not clean UTF-8");
-        check(fuzz::isCleanText(item.Description()), "item description is not clean UTF-8");
-        check(fuzz::isCleanText(reader.StripHTML(item.Title())),
-              "stripped title is not clean UTF-8");
+        for (const std::string& text :
+             {item.URL(), item.Title(), reader.StripHTML(item.Title()), item.Description()}) {
+            check(isCleanText(text), "an item's text is not clean UTF-8");
+        }
     }
-    return 0;
 }

@@ -2,15 +2,13 @@
 // the name is short, made of safe characters only, and carries no credentials.
 #include <algorithm>
 #include <array>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 
 #include "support/FuzzChecks.h"
 #include "workflows/Export.h"
 
 namespace {
+
+using namespace lumeward;
 
 bool isNameCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -26,37 +24,27 @@ std::string_view authorityOf(std::string_view address) {
     return rest.substr(0, std::min(rest.find_first_of("/?#"), rest.size()));
 }
 
+// FilterCharacters keeps each character of the set, as often and in the order they come.
 void checkFilter(std::string_view text, std::string_view set) {
-    using lumeward::fuzz::check;
-    const std::string kept = lumeward::workflows::FilterCharacters(text, set);
+    const std::string kept = workflows::FilterCharacters(text, set);
     std::array<std::size_t, 256> wanted{};
-    for (const char c : text) {
-        if (set.find(c) != std::string_view::npos) {
-            ++wanted[static_cast<unsigned char>(c)];
-        }
-    }
     std::array<std::size_t, 256> got{};
-    for (const char c : kept) {
-        check(set.find(c) != std::string_view::npos, "a filtered character is not in the set");
-        ++got[static_cast<unsigned char>(c)];
+    for (const char c : text) {
+        wanted[static_cast<unsigned char>(c)] += set.find(c) != std::string_view::npos;
     }
-    check(got == wanted, "filtering lost or added characters");
-    // Order kept: the result is a subsequence of the text.
     std::size_t at = 0;
     for (const char c : kept) {
+        fuzz::check(set.find(c) != std::string_view::npos, "a filtered character is not in set");
+        ++got[static_cast<unsigned char>(c)];
         at = text.find(c, at);
-        check(at != std::string_view::npos, "filtering changed the order");
-        ++at;
+        fuzz::check(at++ != std::string_view::npos, "filtering changed the order");
     }
+    fuzz::check(got == wanted, "filtering lost or added characters");
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace lumeward;
-    using fuzz::check;
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-
+void lumeward::fuzz::fuzzOne(std::string_view input) {
     const std::string address = workflows::withoutCredentials(input);
     check(authorityOf(address).find('@') == std::string_view::npos,
           "credentials left in the address");
@@ -77,5 +65,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t setLength = input.empty() ? 0 : static_cast<unsigned char>(input[0]) % 16;
     const std::string_view rest = input.substr(input.empty() ? 0 : 1);
     checkFilter(rest.substr(std::min(setLength, rest.size())), rest.substr(0, setLength));
-    return 0;
 }

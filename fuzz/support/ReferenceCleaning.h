@@ -10,42 +10,54 @@ namespace lumeward::fuzz {
 
 // Carriage return, U+2028 or U+2029 at `at`: a run may not cross them.
 inline bool isRunStop(std::string_view text, std::size_t at) {
-    if (text[at] == '\r') {
-        return true;
-    }
     const std::string_view rest = text.substr(at);
-    return rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9");
+    return rest[0] == '\r' || rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9");
 }
 
-// One past the ">" closing a run whose first character after the opener sits at
-// `first`: that character, then any others, up to the nearest ">" after it,
-// with no run stop from `first` on. Zero when there is none.
-inline std::size_t runEnd(std::string_view text, std::size_t first) {
-    if (first >= text.size() || isRunStop(text, first)) {
-        return 0;
+// Where a run whose first character after the opener sits at `first` stops: the
+// nearest ">" after that character, which closes it, else the first run stop from
+// `first` on, else the end of the text.
+inline std::size_t runStop(std::string_view text, std::size_t first) {
+    std::size_t at = first;
+    while (at < text.size() && !isRunStop(text, at) && (at == first || text[at] != '>')) {
+        ++at;
     }
-    for (std::size_t at = first + 1; at < text.size(); ++at) {
-        if (text[at] == '>') {
-            return at + 1;
+    return at;
+}
+
+inline bool closesRun(std::string_view text, std::size_t stop) {
+    return stop < text.size() && text[stop] == '>';
+}
+
+// One past the ">" that closes an internal subset whose content starts at `at`: the
+// first "]" outside quoted strings and comments, then only white space up to ">".
+// Zero when the subset is not closed so.
+inline std::size_t subsetEnd(std::string_view text, std::size_t at) {
+    while (at < text.size() && text[at] != ']') {
+        const std::string_view rest = text.substr(at);
+        const std::string_view closer = rest[0] == '"'             ? "\""
+                                        : rest[0] == '\''          ? "'"
+                                        : rest.starts_with("<!--") ? "-->"
+                                                                   : "";
+        if (closer.empty()) {
+            ++at;
+            continue;
         }
-        if (isRunStop(text, at)) {
+        const std::size_t end = rest.find(closer, closer.size() == 3 ? 4 : 1);
+        if (end == std::string_view::npos) {
             return 0;
         }
+        at += end + closer.size();
     }
-    return 0;
+    const std::size_t close = text.find_first_not_of(" \t\r\n", at + 1);
+    return at < text.size() && closesRun(text, close) ? close + 1 : 0;
 }
 
 inline bool startsDoctypeIgnoringCase(std::string_view text, std::size_t at) {
     constexpr std::string_view kDoctype = "<!doctype";
-    if (text.size() - at < kDoctype.size()) {
-        return false;
-    }
     for (std::size_t i = 0; i < kDoctype.size(); ++i) {
-        char c = text[at + i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kDoctype[i]) {
+        const char c = at + i < text.size() ? text[at + i] : '\0';
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kDoctype[i]) {
             return false;
         }
     }
@@ -54,10 +66,21 @@ inline bool startsDoctypeIgnoringCase(std::string_view text, std::size_t at) {
 
 inline std::string referenceCleanFeedText(std::string_view text) {
     std::string out;
+    bool subsetsPossible = true;
     std::size_t at = 0;
     while (at < text.size()) {
         if (startsDoctypeIgnoringCase(text, at)) {
-            if (const std::size_t end = runEnd(text, at + 9)) {
+            const std::size_t stop = runStop(text, at + 9);
+            std::size_t end = closesRun(text, stop) ? stop + 1 : 0;
+            // A "[" before the stop opens an internal subset, and the declaration goes
+            // whole up to its "]>"; once one does not close, no later one is tried.
+            const std::size_t open = text.substr(0, stop).find('[', at + 9);
+            if (subsetsPossible && open != std::string_view::npos) {
+                const std::size_t subset = subsetEnd(text, open + 1);
+                subsetsPossible = subset != 0;
+                end = subsetsPossible ? subset : end;
+            }
+            if (end != 0) {
                 at = end;
                 continue;
             }
@@ -81,11 +104,10 @@ inline std::string referenceStripHtml(std::string_view text) {
     std::string out;
     std::size_t at = 0;
     while (at < text.size()) {
-        if (text[at] == '<') {
-            if (const std::size_t end = runEnd(text, at + 1)) {
-                at = end;
-                continue;
-            }
+        const std::size_t stop = text[at] == '<' ? runStop(text, at + 1) : 0;
+        if (stop != 0 && closesRun(text, stop)) {
+            at = stop + 1;
+            continue;
         }
         out += text[at++];
     }

@@ -10,7 +10,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -32,33 +31,6 @@ std::string failure(const std::string& url, HttpLimits limits = {}) {
         return std::to_string(error.number()) + " " + error.what();
     }
     return "no failure";
-}
-
-// A gzip stream of zeros without its closing check values, which no cap lets a reader
-// reach: one fixed-code deflate block of a literal zero, then `copies` copies of 258
-// bytes from one byte back.
-std::string gzipBomb(std::size_t copies) {
-    std::string gzip("\x1f\x8b\x08\0\0\0\0\0\0\x03", 10);
-    std::uint32_t pending = 0;
-    int count = 0;
-    const auto code = [&](std::uint32_t value, int bits) {  // most significant bit first
-        while (bits-- > 0) {
-            pending |= ((value >> bits) & 1u) << count;
-            if (++count == 8) {
-                gzip += static_cast<char>(pending);
-                pending = 0;
-                count = 0;
-            }
-        }
-    };
-    code(0b110, 3);  // the last block, fixed codes
-    code(0x30, 8);   // literal 0
-    while (copies-- > 0) {
-        code(0xC5, 8);  // length 258
-        code(0, 5);     // distance 1
-    }
-    code(0, 14);  // the end of the block, and the last byte out
-    return gzip;
 }
 
 TEST(CurlHttpRequest, FollowsRedirectsToTheLastResponseButNotInCircles) {
@@ -144,9 +116,12 @@ TEST(CurlHttpRequest, BodyEndsAtTheCapWithOrWithoutLengthOrInflated) {
     // What the server got out is the cap and what the sockets hold on the way.
     EXPECT_LT(sent.load(), 32 * kMiB);
 
-    // 70 MiB of zeros in about 450 KB: past the program's own 64 MiB cap.
-    const std::string bomb = gzipBomb(70 * kMiB / 258);
-    ASSERT_LT(bomb.size(), kMiB);
+    // 69 MiB of zeros in 455 KB of gzip that never ends: a fixed-code deflate block of a
+    // literal zero, then 258 bytes from one byte back, over and over (eight times in 13 bytes).
+    std::string bomb("\x1f\x8b\x08\0\0\0\0\0\0\x03\x63\x18", 12);
+    for (int i = 0; i < 35'000; ++i) {
+        bomb.append("\x05\xA3\x60\x14\x8C\x82\x51\x30\x0A\x46\xC1\x28\x18", 13);
+    }
     server.handle("/bomb", [&bomb](const httplib::Request&, httplib::Response& response) {
         response.set_header("Content-Encoding", "gzip");
         response.set_content(bomb, "application/rss+xml");

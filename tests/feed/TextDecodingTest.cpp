@@ -4,10 +4,8 @@
 
 #include <string>
 
-namespace lumeward::feed {
-namespace {
-
 using namespace std::string_literals;
+using lumeward::feed::decodeResponseBody;
 
 // 0xC1 is U+0430 in KOI8-R, U+0391 in ISO-8859-7 and U+00C1 in Windows-1252.
 TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
@@ -82,6 +80,3 @@ TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
         EXPECT_EQ(decodeResponseBody(std::string(c.body), c.contentType), c.expected) << c.name;
     }
 }
-
-}  // namespace
-}  // namespace lumeward::feed
