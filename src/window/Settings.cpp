@@ -4,11 +4,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <system_error>
+
+#include "workflows/FileExists.h"
 
 namespace lumeward::window {
 
@@ -37,17 +36,8 @@ SaveFailureReport& saveFailureReport() {
 // The store is written as a new file beside the old one and renamed over it, so
 // the folder must take new files and the old file must not be a folder.
 QString failureReason(const QString& path) {
-    const QByteArray folder = QFileInfo(path).absolutePath().toLocal8Bit();
-    const QByteArray file = path.toLocal8Bit();
-    struct stat status {};
-    int error = 0;
-    if (::stat(folder.constData(), &status) != 0) {
-        error = errno;
-    } else if (!S_ISDIR(status.st_mode)) {
-        error = ENOTDIR;
-    } else if (::access(folder.constData(), W_OK | X_OK) != 0) {
-        error = errno;
-    } else if (::stat(file.constData(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    int error = workflows::folderCreateError(QFileInfo(path).absolutePath().toStdString());
+    if (error == 0 && QFileInfo(path).isDir()) {
         error = EISDIR;
     }
     return error != 0 ? QString::fromStdString(std::generic_category().message(error))

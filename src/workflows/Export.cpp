@@ -1,5 +1,7 @@
 #include "workflows/Export.h"
 
+#include "workflows/FileExists.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -159,15 +161,7 @@ std::optional<std::string> outputFolderProblem(const std::string& folder) {
     if (folder.empty()) {
         return "No folder is given to save into";
     }
-    struct stat status {};
-    int error = 0;
-    if (::stat(folder.c_str(), &status) != 0) {
-        error = errno;
-    } else if (!S_ISDIR(status.st_mode)) {
-        error = ENOTDIR;
-    } else if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = errno;
-    }
+    const int error = folderCreateError(folder);
     if (error == 0) {
         return std::nullopt;
     }
