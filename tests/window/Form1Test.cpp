@@ -40,7 +40,10 @@ protected:
                 response.set_content(body + "</channel></rss>", "application/xml");
             });
         }
-        m_form->setPause([](double) { QCoreApplication::processEvents(); });
+        m_form->setPause([this](double seconds) {
+            m_paused.push_back(seconds);
+            QCoreApplication::processEvents();
+        });
         m_form->Form_Load();
         m_form->show();
     }
@@ -142,6 +145,7 @@ protected:
     test::TempDir m_files;
     QTimer m_timer;
     int m_depth = 0, m_rounds = 0;
+    std::vector<double> m_paused;
 };
 
 TEST_F(Form1Test, ControlsFitTheFixedWhiteWindowWithoutOverlapAndTabInOrder) {
@@ -230,6 +234,7 @@ TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless)
     EXPECT_EQ(rows(), "3.1+ 3.2 4.1 4.2 5.1 5.2");
     EXPECT_EQ(bar, (std::vector<int>{3333, 6667, 10000, 0}));
     EXPECT_EQ(boxes(), (QStringList{"input", "open", "Done.", "Done."}));
+    EXPECT_EQ(m_paused, std::vector<double>{1.0}) << "one second after the run's \"Done.\"";
     EXPECT_EQ(m_form->MousePointer(), 0);
     // The export wrote the one row the space bar checked, into the folder chosen.
     ASSERT_EQ(exported(), 1);
