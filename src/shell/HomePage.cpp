@@ -1,7 +1,6 @@
 #include "shell/HomePage.h"
 
 #include <QDesktopServices>
-#include <QTime>
 
 #include <cmath>
 
@@ -37,12 +36,6 @@ void ShowHomePageAtRandom(RandomSource& random, UrlOpener& opener, int secondsSi
     if (n == kLuckyNumber) {
         opener.open(QUrl(QString::fromLatin1(kHomePageAddress)));
     }
-}
-
-void ShowHomePageAtRandom() {
-    StandardRandomSource random;
-    DesktopUrlOpener opener;
-    ShowHomePageAtRandom(random, opener, QTime::currentTime().msecsSinceStartOfDay() / 1000);
 }
 
 }  // namespace lumeward::shell

@@ -41,7 +41,5 @@ public:
 // In one call out of a hundred, opens the home page: seeds the source with the
 // seconds since midnight, draws n = floor(r * 100) + 1 and opens when n is 7.
 void ShowHomePageAtRandom(RandomSource& random, UrlOpener& opener, int secondsSinceMidnight);
-// The same with the standard source, the desktop's opener and the clock.
-void ShowHomePageAtRandom();
 
 }  // namespace lumeward::shell
