@@ -257,6 +257,12 @@ TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless)
     EXPECT_EQ(dialogs.shown[1].icon, Dialogs::Icon::Warning);
 }
 
+TEST_F(Form1Test, ASingleAddressIsRetrieved) {
+    addresses(1);
+    click(m_form->PushButton2());
+    EXPECT_EQ(rows(), "1.1+ 1.2+");
+}
+
 TEST_F(Form1Test, AnEmptyListOnlySaysSoAndClosingMidRunStopsTheRunEarly) {
     click(m_form->PushButton2());
     const QStringList listed = addresses(5);
