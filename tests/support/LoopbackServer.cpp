@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <stdexcept>
@@ -66,11 +67,7 @@ std::string LoopbackServer::url(std::string_view path) const {
 
 int LoopbackServer::hits(std::string_view path) const {
     std::lock_guard lock(m_mutex);
-    int count = 0;
-    for (const auto& request : m_requests) {
-        count += request.path == path ? 1 : 0;
-    }
-    return count;
+    return static_cast<int>(std::ranges::count(m_requests, path, &RecordedRequest::path));
 }
 
 std::vector<RecordedRequest> LoopbackServer::requests() const {
