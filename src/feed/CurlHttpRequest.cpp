@@ -8,6 +8,7 @@
 #include <cctype>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace lumeward::feed {
@@ -24,8 +25,10 @@ struct ResponseCollector {
     CURL* handle = nullptr;
     std::size_t maxBodyBytes = 0;
     bool bodyTooLarge = false;
+    const std::stop_token* stop = nullptr;
     std::string statusText;
     std::string contentType;
+    std::string retryAfter;
     std::string body;
 };
 
@@ -33,6 +36,15 @@ bool equalsIgnoringCase(std::string_view left, std::string_view right) {
     return std::ranges::equal(left, right, [](unsigned char a, unsigned char b) {
         return std::tolower(a) == std::tolower(b);
     });
+}
+
+// The value of a header line "Name: value" when its name is the one given.
+std::optional<std::string_view> headerValue(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || line[name.size()] != ':' ||
+        !equalsIgnoringCase(line.substr(0, name.size()), name)) {
+        return std::nullopt;
+    }
+    return line.substr(name.size() + 1);
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -62,14 +74,15 @@ std::string_view reasonPhrase(std::string_view statusLine) {
 std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* userData) {
     auto& collector = *static_cast<ResponseCollector*>(userData);
     const std::string_view line(data, size * count);
-    constexpr std::string_view kContentType = "content-type:";
     if (line.starts_with("HTTP/")) {
         collector.statusText = reasonPhrase(line);
         collector.contentType.clear();
+        collector.retryAfter.clear();
         collector.body.clear();
-    } else if (line.size() >= kContentType.size() &&
-               equalsIgnoringCase(line.substr(0, kContentType.size()), kContentType)) {
-        collector.contentType = trimmed(line.substr(kContentType.size()));
+    } else if (const auto type = headerValue(line, "content-type")) {
+        collector.contentType = trimmed(*type);
+    } else if (const auto delay = headerValue(line, "retry-after")) {
+        collector.retryAfter = trimmed(*delay);
     }
     return size * count;
 }
@@ -100,14 +113,11 @@ std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* us
     return length;
 }
 
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT); code != CURLE_OK) {
-            throw ComponentError(
-                code, std::string("Cannot initialise libcurl: ") + curl_easy_strerror(code));
-        }
-    });
+// libcurl calls this at least once a second, also while a server says nothing,
+// so a stop ends a transfer within a second.
+int onProgress(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto& collector = *static_cast<const ResponseCollector*>(userData);
+    return collector.stop->stop_requested() ? 1 : 0;
 }
 
 // An option libcurl refuses would silently weaken the exchange (protocols,
@@ -133,6 +143,16 @@ std::string describeSize(std::size_t bytes) {
 }
 
 }  // namespace
+
+void initialiseHttp() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (const CURLcode code = curl_global_init(CURL_GLOBAL_DEFAULT); code != CURLE_OK) {
+            throw ComponentError(
+                code, std::string("Cannot initialise libcurl: ") + curl_easy_strerror(code));
+        }
+    });
+}
 
 CurlHttpRequest::CurlHttpRequest(HttpLimits limits) : m_limits(limits) {}
 
@@ -185,7 +205,8 @@ void CurlHttpRequest::send() {
     }
     clearResponse();
 
-    initialiseCurlOnce();
+    // Harmless after the program's own call; lets a request made without it work.
+    initialiseHttp();
     const EasyHandle handle(curl_easy_init());
     if (!handle) {
         throw ComponentError(CURLE_FAILED_INIT, "Cannot create a libcurl handle");
@@ -195,6 +216,7 @@ void CurlHttpRequest::send() {
     ResponseCollector collector;
     collector.handle = easy;
     collector.maxBodyBytes = m_limits.maxBodyBytes;
+    collector.stop = &stopToken();
 
     setOption(easy, CURLOPT_ERRORBUFFER, errorText);
     setOption(easy, CURLOPT_URL, m_url.c_str());
@@ -216,6 +238,9 @@ void CurlHttpRequest::send() {
     setOption(easy, CURLOPT_HEADERDATA, &collector);
     setOption(easy, CURLOPT_WRITEFUNCTION, &onBodyData);
     setOption(easy, CURLOPT_WRITEDATA, &collector);
+    setOption(easy, CURLOPT_XFERINFOFUNCTION, &onProgress);
+    setOption(easy, CURLOPT_XFERINFODATA, &collector);
+    setOption(easy, CURLOPT_NOPROGRESS, 0L);
     if (m_hasServerCredentials) {
         setOption(easy, CURLOPT_USERNAME, m_serverUser.c_str());
         setOption(easy, CURLOPT_PASSWORD, m_serverPassword.c_str());
@@ -239,6 +264,9 @@ void CurlHttpRequest::send() {
             CURLE_FILESIZE_EXCEEDED,
             "Response from " + m_url + " is larger than " + describeSize(m_limits.maxBodyBytes));
     }
+    if (result == CURLE_ABORTED_BY_CALLBACK) {
+        throw ComponentError(result, "Stopped before " + m_url + " was read");
+    }
     if (result == CURLE_OPERATION_TIMEDOUT && ranOutOfTime) {
         throw ComponentError(
             result, "Timed out after " + std::to_string(m_limits.totalTime.count()) + " seconds");
@@ -253,6 +281,7 @@ void CurlHttpRequest::send() {
     m_status = static_cast<std::int32_t>(responseCode);
     m_statusText = std::move(collector.statusText);
     m_contentType = std::move(collector.contentType);
+    m_retryAfter = std::move(collector.retryAfter);
     m_body = std::move(collector.body);
 }
 
@@ -260,6 +289,7 @@ void CurlHttpRequest::clearResponse() {
     m_status = 0;
     m_statusText.clear();
     m_contentType.clear();
+    m_retryAfter.clear();
     m_body.clear();
 }
 
@@ -269,6 +299,10 @@ std::string CurlHttpRequest::statusText() const {
 
 std::int32_t CurlHttpRequest::status() const {
     return m_status;
+}
+
+std::string CurlHttpRequest::retryAfter() const {
+    return m_retryAfter;
 }
 
 std::string CurlHttpRequest::takeResponseText() {

@@ -22,6 +22,10 @@ struct HttpLimits {
     long maxRedirects = 10;
 };
 
+// Sets up libcurl for the whole program, the first time only; call it before
+// starting threads that make requests. Throws ComponentError when libcurl cannot start.
+void initialiseHttp();
+
 // The libcurl request behind all four HTTP component names: HTTP and HTTPS
 // with certificate checks, redirects, compressed bodies and the environment's
 // proxy settings. Failures throw ComponentError with libcurl's code and text.
@@ -40,6 +44,7 @@ public:
     std::string statusText() const override;
     std::int32_t status() const override;
     std::string takeResponseText() override;
+    std::string retryAfter() const override;
 
 private:
     void clearResponse();
@@ -54,6 +59,7 @@ private:
     std::int32_t m_status = 0;
     std::string m_statusText;
     std::string m_contentType;
+    std::string m_retryAfter;
     std::string m_body;
 };
 

@@ -37,6 +37,9 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A server that answers "too many requests" is not asked again by the next component.
+constexpr std::int32_t kTooManyRequests = 429;
+
 // The WinHttp calling convention sets credentials separately; every other name
 // passes them to open.
 bool usesWinHttpConvention(std::string_view componentName) {
@@ -95,7 +98,11 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
         if (!document) {
             return false;
         }
-        for (std::size_t i = 0; document->isEmpty() && i < componentNames.size(); ++i) {
+        const auto mayTryAnother = [&] {
+            return document->isEmpty() && m_lastHttpStatus != kTooManyRequests &&
+                   !m_stopToken.stop_requested();
+        };
+        for (std::size_t i = 0; i < componentNames.size() && mayTryAnother(); ++i) {
             auto text = DownloadFeedText(sURL, sUserName, sPassWord, componentNames[i]);
             if (!text) {
                 continue;
@@ -130,6 +137,7 @@ std::string FeedReader::StripHTML(std::string_view sString) const {
 void FeedReader::Clear() {
     m_lastHttpStatus = 0;
     m_lastHttpStatusText.clear();
+    m_lastRetryAfter.clear();
     m_lastErrorCode = 0;
     m_lastErrorDesc.clear();
     m_feedType = kUnknownFeed;
@@ -143,6 +151,7 @@ std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL,
     if (!request) {
         return std::nullopt;
     }
+    request->setStopToken(m_stopToken);
     try {
         if (usesWinHttpConvention(componentName)) {
             request->open("GET", sURL, false);
@@ -158,6 +167,7 @@ std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL,
         request->send();
         m_lastHttpStatusText = request->statusText();
         m_lastHttpStatus = request->status();
+        m_lastRetryAfter = request->retryAfter();
         return CleanFeedText(request->takeResponseText());
     } catch (...) {
         RecordCurrentException();

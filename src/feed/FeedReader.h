@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,10 @@ public:
                   std::string_view sPassWord = {});
     std::int32_t LastHTTPStatus() const { return m_lastHttpStatus; }
     const std::string& LastHTTPStatusText() const { return m_lastHttpStatusText; }
+    // The last answer's Retry-After header as sent; empty when it had none.
+    const std::string& LastRetryAfter() const { return m_lastRetryAfter; }
+    // Once stop is requested, a transfer in flight ends and no other component is tried.
+    void setStopToken(std::stop_token token) { m_stopToken = std::move(token); }
     std::int32_t LastErrorCode() const { return m_lastErrorCode; }
     const std::string& LastErrorDesc() const { return m_lastErrorDesc; }
     const std::string& ProxyUser() const { return m_proxyUser; }
@@ -78,6 +83,8 @@ private:
     std::unique_ptr<TextCleaner> m_regExp;
     std::int32_t m_lastHttpStatus = 0;
     std::string m_lastHttpStatusText;
+    std::string m_lastRetryAfter;
+    std::stop_token m_stopToken;
     std::int32_t m_lastErrorCode = 0;
     std::string m_lastErrorDesc;
     std::shared_ptr<FeedItemList> m_items;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,17 @@ public:
     virtual std::int32_t status() const = 0;
     // The body decoded to UTF-8; hands the text over, so a second call yields "".
     virtual std::string takeResponseText() = 0;
+    // The last response's Retry-After header as sent; empty when it sent none.
+    virtual std::string retryAfter() const = 0;
+
+    // A stop request ends a send in flight, which then throws.
+    void setStopToken(std::stop_token token) { m_stopToken = std::move(token); }
+
+protected:
+    const std::stop_token& stopToken() const { return m_stopToken; }
+
+private:
+    std::stop_token m_stopToken;
 };
 
 }  // namespace lumeward::feed
