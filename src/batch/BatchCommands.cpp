@@ -1,5 +1,7 @@
 #include "batch/BatchCommands.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -17,21 +19,20 @@ namespace lumeward::batch {
 
 namespace {
 
-constexpr std::string_view kHelp =
-    "Usage: lumeward-batch list ADDRESS...\n"
-    "       lumeward-batch save FOLDER ADDRESS...\n"
-    "       lumeward-batch --help | --version\n"
-    "\n"
-    "list    reads each feed in order and prints one JSON object per line with the\n"
-    "        result of the read and the feed's items (url, title, description).\n"
-    "save    reads each feed in order and writes one HTML file per item into FOLDER,\n"
-    "        never overwriting a file; prints the path of each file written, and\n"
-    "        each feed that could not be read and each failed file on standard error.\n"
+constexpr char kDescription[] =
+    "Reads feeds (RSS 2.0, RSS 1.0/RDF, Atom) without a window: lists their items as\n"
+    "JSON lines, or saves them as one HTML file each.";
+constexpr char kFooter[] =
+    "In full:\n"
+    "  lumeward-batch [--jobs N] list ADDRESS...\n"
+    "  lumeward-batch [--jobs N] save FOLDER ADDRESS...\n"
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses, one per line.\n"
+    "Feeds are read side by side (--jobs at once, at most 2 on one server); the output\n"
+    "keeps the order of the addresses.\n"
     "\n"
     "Exit status: 0 when every feed was read (and, for save, every file written),\n"
-    "1 otherwise, 2 for a usage error.\n";
+    "1 otherwise, 2 for a usage error.";
 
 int usageError(std::ostream& err, std::string_view message) {
     err << "lumeward-batch: " << message << "\nTry 'lumeward-batch --help' for more information.\n";
@@ -99,62 +100,43 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 
-int listFeeds(const std::vector<std::string>& addresses, std::ostream& out, std::ostream& err) {
-    feed::FeedReader reader;
+int listFeeds(std::vector<std::string> addresses, workflows::RetrievalLimits limits,
+              std::ostream& out, std::ostream& err) {
     bool everyReadSucceeded = true;
+    bool writable = true;
     std::string line;
-    for (const auto& address : addresses) {
-        std::int32_t type = feed::kUnknownFeed;
-        const bool ok = reader.ReadFeed(address, {}, {}, type, false);
-        everyReadSucceeded = everyReadSucceeded && ok;
-        writeListLine(out, line, address, ok, reader);
-        // Flushed per line, so a reader of the output sees each feed as it completes.
-        out.flush();
-        if (!out) {
-            err << "lumeward-batch: cannot write the output\n";
-            return kExitFailure;
+    workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
+        everyReadSucceeded = everyReadSucceeded && read.ok;
+        if (!writable) {
+            return;
         }
+        writeListLine(out, line, read.address, read.ok, *read.reader);
+        // Flushed per line, so a reader of the output sees each feed as it completes.
+        writable = static_cast<bool>(out.flush());
+    });
+    if (!writable) {
+        err << "lumeward-batch: cannot write the output\n";
+        return kExitFailure;
     }
     return everyReadSucceeded ? kExitSuccess : kExitFailure;
 }
 
-// Holds the addresses of a save, collects the rows of its retrieval run and
-// reports each feed that could not be read.
-class CollectingTarget : public workflows::RetrievalTarget {
-public:
-    CollectingTarget(std::vector<std::string> addresses, std::ostream& err)
-        : m_addresses(std::move(addresses)), m_err(err) {}
-
-    std::size_t addressCount() const override { return m_addresses.size(); }
-    std::string address(std::size_t index) const override { return m_addresses.at(index - 1); }
-    void clearRows() override { m_rows.clear(); }
-    void addRow(const workflows::RetrievedRow& row) override {
-        m_rows.push_back({true, row.feed, row.title, row.description, row.url});
-    }
-    void setProgress(double) override {}
-    bool yieldToEvents() override { return true; }
-    void feedRead(const workflows::FeedOutcome& outcome) override {
-        if (!outcome.ok) {
-            m_err << "lumeward-batch: " << outcome.address << ": " << outcome.failure << '\n';
-            m_anyFeedFailed = true;
+int saveFeeds(const std::string& given, std::vector<std::string> addresses,
+              workflows::RetrievalLimits limits, std::ostream& out, std::ostream& err) {
+    std::vector<workflows::ResultRow> rows;
+    bool anyFailure = false;
+    workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
+        if (!read.ok) {
+            err << "lumeward-batch: " << read.address << ": "
+                << workflows::describeRead(read).detail << '\n';
+            anyFailure = true;
         }
-    }
-
-    const std::vector<workflows::ResultRow>& rows() const { return m_rows; }
-    bool anyFeedFailed() const { return m_anyFeedFailed; }
-
-private:
-    std::vector<std::string> m_addresses;
-    std::ostream& m_err;
-    std::vector<workflows::ResultRow> m_rows;
-    bool m_anyFeedFailed = false;
-};
-
-int saveFeeds(const std::string& given, std::vector<std::string> addresses, std::ostream& out,
-              std::ostream& err) {
-    CollectingTarget target(std::move(addresses), err);
-    workflows::runRetrieval(target);
-    if (!target.rows().empty()) {
+        for (auto& row : workflows::rowsOf(read)) {
+            rows.push_back({true, std::move(row.feed), std::move(row.title),
+                            std::move(row.description), std::move(row.url)});
+        }
+    });
+    if (!rows.empty()) {
         if (const auto problem = workflows::outputFolderProblem(given)) {
             err << "lumeward-batch: " << *problem << '\n';
             return kExitFailure;
@@ -165,9 +147,8 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses, std:
     while (folder.ends_with('/')) {
         folder.pop_back();
     }
-    bool anyFailure = target.anyFeedFailed();
     const auto written = workflows::exportRows(
-        target.rows(), [&folder] { return folder; },
+        rows, [&folder] { return folder; },
         [&](const workflows::ExportFailure& failure) {
             anyFailure = true;
             // The report separates its lines with CR, which a terminal would overprint.
@@ -189,45 +170,58 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses, std:
 }  // namespace
 
 int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty()) {
+    CLI::App app(kDescription, "lumeward-batch");
+    app.footer(kFooter);
+    app.set_version_flag("--version", "lumeward-batch " LUMEWARD_VERSION);
+    app.require_subcommand(0, 1);
+    workflows::RetrievalLimits limits;
+    app.add_option("-j,--jobs", limits.jobs, "How many feeds are read at once (default 8)")
+        ->check(CLI::Range(1, 64));
+    std::vector<std::string> arguments;
+    std::string folder;
+    CLI::App* list = app.add_subcommand("list", "Prints one JSON line per feed with its items");
+    list->fallthrough();
+    list->add_option("ADDRESS", arguments, "Feed URLs or @FILEs")->required();
+    CLI::App* save =
+        app.add_subcommand("save", "Writes one HTML file per item into FOLDER, never over a file");
+    save->fallthrough();
+    save->add_option("FOLDER", folder, "Where the files go")->required();
+    save->add_option("ADDRESS", arguments, "Feed URLs or @FILEs")->required();
+    // Kept for a message of our own: CLI11 would name only the missing command.
+    app.allow_extras();
+    try {
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+    } catch (const CLI::Success& success) {
+        return app.exit(success, out, err);
+    } catch (const CLI::ParseError& error) {
+        return usageError(err, error.what());
+    }
+    if (!app.remaining().empty()) {
+        const std::string first = app.remaining().front();
+        const bool command = !list->parsed() && !save->parsed() && !first.starts_with('-');
+        return usageError(err,
+                          (command ? "unknown command '" : "unexpected argument '") + first + "'");
+    }
+    if (!list->parsed() && !save->parsed()) {
         return usageError(err, "no command given");
     }
-    const auto& command = args.front();
-    if (command == "--help" || command == "--version") {
-        if (args.size() > 1) {
-            return usageError(err, "unexpected argument '" + args[1] + "' after " + command);
-        }
-        if (command == "--help") {
-            out << kHelp;
-        } else {
-            out << "lumeward-batch " LUMEWARD_VERSION "\n";
-        }
-        return kExitSuccess;
-    }
-    if (command != "list" && command != "save") {
-        return usageError(err, "unknown command '" + command + "'");
-    }
-    const bool saving = command == "save";
-    const std::size_t firstAddress = saving ? 2 : 1;
-    if (args.size() <= firstAddress) {
-        return usageError(err, saving ? "save needs a folder and at least one address"
-                                      : "list needs at least one address");
-    }
-    if (saving && args[1].empty()) {
+    if (save->parsed() && folder.empty()) {
         // An empty folder would put the files at the root of the file system.
         return usageError(err, "save needs a folder that is not empty");
     }
     std::vector<std::string> addresses;
     try {
-        addresses = expandAddresses(std::span(args).subspan(firstAddress));
+        addresses = expandAddresses(arguments);
     } catch (const std::runtime_error& error) {
         err << "lumeward-batch: " << error.what() << '\n';
         return kExitUsage;
     }
-    if (saving) {
-        return saveFeeds(args[1], std::move(addresses), out, err);
+    if (save->parsed()) {
+        return saveFeeds(folder, std::move(addresses), limits, out, err);
     }
-    return listFeeds(addresses, out, err);
+    return listFeeds(std::move(addresses), limits, out, err);
 }
 
 }  // namespace lumeward::batch

@@ -14,6 +14,7 @@
 #include "window/Dialogs.h"
 #include "window/ListView.h"
 #include "window/LoadListFromFile.h"
+#include "window/RetrievalInWindow.h"
 #include "window/Settings.h"
 #include "window/Twips.h"
 #include "workflows/Export.h"
@@ -32,6 +33,11 @@ constexpr int kCustomPointer = 99;
 constexpr int kProgressSteps = 10000;
 // The example offered in the input box: a real public news feed.
 constexpr char kExampleFeedAddress[] = "https://feeds.bbci.co.uk/news/rss.xml";
+// What the address list's "Status" column is given of its 6480 twips, beside the
+// address column's 5500 and the list's frame.
+constexpr int kStatusColumnTwips = 900;
+constexpr int kDefaultFeedsAtOnce = 8;
+constexpr int kMostFeedsAtOnce = 64;
 
 QFont arialBold(double points) {
     QFont font(QStringLiteral("Arial"));
@@ -57,36 +63,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 }
 
 }  // namespace
-
-// The retrieval run's view of the window: the address list in, result rows and
-// progress out, events handled between rows.
-class Form1::RetrievalTarget : public workflows::RetrievalTarget {
-public:
-    explicit RetrievalTarget(Form1& form) : m_form(form) {}
-
-    std::size_t addressCount() const override {
-        return static_cast<std::size_t>(m_form.m_listView1->count());
-    }
-    std::string address(std::size_t index) const override {
-        return toUtf8(m_form.m_listView1->text(static_cast<qsizetype>(index)));
-    }
-    void clearRows() override { m_form.m_listView2->clear(); }
-    void addRow(const workflows::RetrievedRow& row) override {
-        ListView& results = *m_form.m_listView2;
-        const qsizetype index = results.add(fromUtf8(row.feed));
-        results.setChecked(index, true);
-        results.ensureVisible(index);
-        results.setSubItem(index, 1, fromUtf8(row.title));
-        results.setSubItem(index, 2, fromUtf8(row.description));
-        results.setSubItem(index, 3, fromUtf8(row.url));
-    }
-    void setProgress(double percent) override { m_form.setProgress(percent); }
-    bool yieldToEvents() override { return m_form.yieldToEvents(); }
-    void markBusy() override { m_form.setMousePointer(kBusyPointer); }
-
-private:
-    Form1& m_form;
-};
 
 Form1::Form1(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), m_dialogs(dialogs), m_pause([](double seconds) {
@@ -223,6 +199,8 @@ void Form1::Form_Load() {
                                 QStringLiteral("Download Location"), QDir::homePath() + '/'));
     m_listView1->addColumn(tr("Feed URL(s)"));
     m_listView1->setColumnWidthTwips(1, 5500);
+    m_listView1->addColumn(tr("Status"));
+    m_listView1->setColumnWidthTwips(2, kStatusColumnTwips);
     for (const QString& header :
          {tr("Feed URL(s)"), tr("Result(s)"), tr("Description"), QString()}) {
         m_listView2->addColumn(header);
@@ -266,6 +244,10 @@ void Form1::PushButton6_Click() {
 }
 
 void Form1::PushButton2_Click() {
+    if (m_retrieval) {
+        m_retrieval->stop();
+        return;
+    }
     if (m_busy) {
         return;
     }
@@ -275,12 +257,37 @@ void Form1::PushButton2_Click() {
     }
     m_busy = true;
     setMousePointer(kBusyPointer);
-    RetrievalTarget target(*this);
-    workflows::runRetrieval(target);
+    bool valid = false;
+    const int atOnce =
+        GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                   QStringLiteral("Feeds Read At Once"), QString::number(kDefaultFeedsAtOnce))
+            .toInt(&valid);
+    workflows::RetrievalLimits limits;
+    if (valid && atOnce >= 1 && atOnce <= kMostFeedsAtOnce) {
+        limits.jobs = static_cast<std::size_t>(atOnce);
+    }
+    m_retrieval = new RetrievalInWindow(*m_listView1, *m_listView2, limits, this);
+    connect(m_retrieval, &RetrievalInWindow::progressed, this, &Form1::setProgress);
+    connect(m_retrieval, &RetrievalInWindow::finished, this, &Form1::endRetrieval,
+            Qt::QueuedConnection);
+    m_pushButton2->setText(tr("Stop Retrieving Data"));
+}
+
+void Form1::endRetrieval() {
+    const std::size_t failed = m_retrieval->failedCount();
+    const std::size_t count = m_retrieval->feedCount();
+    delete std::exchange(m_retrieval, nullptr);
+    m_pushButton2->setText(tr("Start Retrieving Data"));
     if (m_closing) {
         return;
     }
-    m_dialogs.message(this, tr("Lumeward"), tr("Done."));
+    QString done = tr("Done.");
+    if (failed > 0) {
+        done += tr("\n\n%1 of %2 feeds could not be read; see the Status column.")
+                    .arg(failed)
+                    .arg(count);
+    }
+    m_dialogs.message(this, tr("Lumeward"), done);
     m_pause(1.0);
     setMousePointer(kDefaultPointer);
     setProgress(0);
@@ -365,13 +372,14 @@ void Form1::removeSelectedAddress() {
 
 void Form1::setMousePointer(int value) {
     // The busy pointer covers every control and box the window shows; the
-    // others are the window's own cursor, which its controls inherit.
+    // others are the window's own cursor, which its controls inherit. The
+    // window takes input while busy, so the pointer says so.
     if (m_mousePointer == kBusyPointer) {
         QGuiApplication::restoreOverrideCursor();
     }
     m_mousePointer = value;
     if (value == kBusyPointer) {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     } else if (value == kCustomPointer && m_mouseIcon) {
         setCursor(*m_mouseIcon);
     } else {
@@ -406,9 +414,12 @@ bool Form1::yieldToEvents() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // Closing ends the program at once, also in the middle of a load: the load
-    // stops at its next yield and the event loop ends.
+    // Closing ends the program at once, also in the middle of a load or a run:
+    // the load stops at its next yield, the run's transfers within a second.
     m_closing = true;
+    if (m_retrieval) {
+        m_retrieval->stop();
+    }
     event->accept();
     QCoreApplication::quit();
 }

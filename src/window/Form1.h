@@ -15,6 +15,7 @@ namespace lumeward::window {
 
 class Dialogs;
 class ListView;
+class RetrievalInWindow;
 
 // The main window: the feed address list and its two buttons, the retrieval
 // button, the result list with "Check All" and "Uncheck All", the output folder
@@ -48,7 +49,8 @@ public:
     void PushButton1_Click();
     // "Load RSS URLs From File": asks for a text file and appends its lines.
     void PushButton6_Click();
-    // "Start Retrieving Data": fills the result list from every listed feed.
+    // "Start Retrieving Data": fills the result list from every listed feed;
+    // while that runs, the button reads "Stop Retrieving Data" and stops it.
     void PushButton2_Click();
     // "Save Results As HTML": writes one file per checked result.
     void PushButton3_Click();
@@ -89,14 +91,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class RetrievalTarget;
-
     void createControls();
     void connectHandlers();
     // Lets the window handle pending events; false once long work should stop.
     bool yieldToEvents();
     void removeSelectedAddress();
     void setProgress(double percent);
+    // The end of a run: the message, the pause, the pointer and the bar.
+    void endRetrieval();
 
     Dialogs& m_dialogs;
     ListView* m_listView1;
@@ -114,6 +116,8 @@ private:
     // A retrieval run, an address load or an export is under way: clicks that
     // would start another or change the address list are ignored.
     bool m_busy = false;
+    // The retrieval under way, if any.
+    RetrievalInWindow* m_retrieval = nullptr;
     int m_mousePointer = 0;
     double m_progress = 0;
     std::function<void(double)> m_pause;

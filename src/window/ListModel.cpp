@@ -1,5 +1,7 @@
 #include "window/ListModel.h"
 
+#include <iterator>
+
 namespace lumeward::window {
 
 ListModel::ListModel(bool withCheckBoxes, QObject* parent)
@@ -18,12 +20,15 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
+    const ListRow& row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole) {
         return index.column() == 0 ? row.text : row.subItems.value(index.column() - 1);
     }
     if (role == Qt::CheckStateRole && showsCheckBox(index)) {
         return row.checked ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role == Qt::ToolTipRole && index.column() > 0 && !row.toolTip.isEmpty()) {
+        return row.toolTip;
     }
     return {};
 }
@@ -77,9 +82,19 @@ bool ListModel::hasColumn(int column) const {
 int ListModel::appendRow(const QString& text) {
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.push_back(Row{text, {}, false});
+    m_rows.push_back(ListRow{text, {}, false, {}});
     endInsertRows();
     return row;
+}
+
+void ListModel::insertRows(int at, std::vector<ListRow> rows) {
+    if (rows.empty() || (at != rowCount() && !hasRow(at))) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), at, at + static_cast<int>(rows.size()) - 1);
+    m_rows.insert(m_rows.begin() + at, std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
+    endInsertRows();
 }
 
 void ListModel::removeRowAt(int row) {
@@ -122,6 +137,14 @@ void ListModel::setSubItem(int row, int k, const QString& text) {
     emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
+void ListModel::setItemToolTip(int row, const QString& text) {
+    if (!hasRow(row)) {
+        return;
+    }
+    m_rows[static_cast<std::size_t>(row)].toolTip = text;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ToolTipRole});
+}
+
 bool ListModel::checked(int row) const {
     return hasRow(row) && m_rows[static_cast<std::size_t>(row)].checked;
 }
@@ -139,7 +162,7 @@ void ListModel::setAllChecked(bool checked) {
     if (m_rows.empty()) {
         return;
     }
-    for (Row& row : m_rows) {
+    for (ListRow& row : m_rows) {
         row.checked = checked;
     }
     // One notice for the whole column: a notice per row makes 100,000 rows slow.

@@ -8,6 +8,14 @@
 
 namespace lumeward::window {
 
+// One row: a text, its sub-items, its check box and the tooltip of its sub-items.
+struct ListRow {
+    QString text;
+    QStringList subItems;
+    bool checked = false;
+    QString toolTip;
+};
+
 // The rows and column headers behind a ListView. Rows are numbered from 0 here;
 // ListView translates its 1-based item indexes. Every row operation checks its
 // row and yields a neutral value for one out of range.
@@ -30,12 +38,16 @@ public:
 
     // Returns the new row's number.
     int appendRow(const QString& text);
+    // Puts rows in before row `at` (rowCount() appends) with one notice, however many.
+    void insertRows(int at, std::vector<ListRow> rows);
     void removeRowAt(int row);
     void clearRows();
     QString text(int row) const;
     // Sub-item k (k >= 1) is shown in column k.
     QString subItem(int row, int k) const;
     void setSubItem(int row, int k, const QString& text);
+    // Shown over the row's sub-items; the first column keeps the list's own tooltip.
+    void setItemToolTip(int row, const QString& text);
     bool checked(int row) const;
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);
@@ -43,18 +55,12 @@ public:
     bool hasRow(int row) const;
 
 private:
-    struct Row {
-        QString text;
-        QStringList subItems;
-        bool checked = false;
-    };
-
     bool hasSubItemColumn(int k) const;
     bool showsCheckBox(const QModelIndex& index) const;
 
     bool m_withCheckBoxes;
     QStringList m_headers;
-    std::vector<Row> m_rows;
+    std::vector<ListRow> m_rows;
 };
 
 }  // namespace lumeward::window

@@ -108,6 +108,10 @@ qsizetype ListView::add(const QString& text) {
     return m_model->appendRow(text) + 1;
 }
 
+void ListView::insert(qsizetype at, std::vector<ListRow> rows) {
+    m_model->insertRows(toModelPosition(at), std::move(rows));
+}
+
 void ListView::remove(qsizetype index) {
     m_model->removeRowAt(toModelPosition(index));
 }
@@ -126,6 +130,10 @@ QString ListView::subItem(qsizetype index, int k) const {
 
 void ListView::setSubItem(qsizetype index, int k, const QString& text) {
     m_model->setSubItem(toModelPosition(index), k, text);
+}
+
+void ListView::setItemToolTip(qsizetype index, const QString& text) {
+    m_model->setItemToolTip(toModelPosition(index), text);
 }
 
 bool ListView::checked(qsizetype index) const {

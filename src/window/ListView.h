@@ -9,6 +9,7 @@
 namespace lumeward::window {
 
 class ListModel;
+struct ListRow;
 
 // One report-view list: column headers the user can widen by dragging, rows of
 // a text and sub-item texts, and optionally a check box on every row. Items are
@@ -32,12 +33,16 @@ public:
     qsizetype count() const;
     // Appends an item with only a text; returns its index.
     qsizetype add(const QString& text);
+    // Puts rows in so that the first gets index `at` (count() + 1 appends).
+    void insert(qsizetype at, std::vector<ListRow> rows);
     void remove(qsizetype index);
     void clear();
     QString text(qsizetype index) const;
     // Sub-item k (k >= 1) is shown in column k + 1.
     QString subItem(qsizetype index, int k) const;
     void setSubItem(qsizetype index, int k, const QString& text);
+    // The tooltip over the item's sub-items.
+    void setItemToolTip(qsizetype index, const QString& text);
     bool checked(qsizetype index) const;
     void setChecked(qsizetype index, bool checked);
     void setAllChecked(bool checked);

@@ -1,11 +1,22 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace lumeward::feed {
+class ComponentRegistry;
 class FeedReader;
-}
+}  // namespace lumeward::feed
 
 namespace lumeward::workflows {
 
@@ -17,44 +28,95 @@ struct RetrievedRow {
     std::string url;
 };
 
-// How the read of one listed address ended.
-struct FeedOutcome {
+// How many addresses a run reads at once, in all and on one server.
+struct RetrievalLimits {
+    std::size_t jobs = 8;
+    std::size_t perServer = 2;
+};
+
+// The read of one listed address, as a run hands it over.
+struct FeedRead {
+    FeedRead();
+    FeedRead(std::size_t place, std::string text, bool succeeded,
+             std::unique_ptr<feed::FeedReader> used);
+    // Out of line, where the reader is a complete type.
+    ~FeedRead();
+    FeedRead(FeedRead&&) noexcept;
+    FeedRead& operator=(FeedRead&&) noexcept;
+
+    std::size_t index = 0;  // place in the list, from 0
     std::string address;
     bool ok = false;
-    std::string failure;  // what went wrong, in a few words; empty when ok
+    // What the read found and why it failed; none when the run was stopped
+    // before the address was read.
+    std::unique_ptr<feed::FeedReader> reader;
 };
 
-// What the retrieval run works on: the window, or lumeward-batch.
-class RetrievalTarget {
+// A read's outcome for the address list: a few words, and the whole story.
+struct FeedStatus {
+    std::string summary;  // "20 items", "HTTP 404 Not Found", "Timed out", ...
+    std::string detail;   // the reader's full error or status text; empty when ok
+};
+
+// Reads a list of addresses side by side, each with its own FeedReader (empty
+// credentials, kind recognised anew, HTML removed): at most limits.jobs at
+// once and limits.perServer on one server, starting them in list order.
+// The handlers run on the run's own threads; finished is called exactly once
+// per address, also for those a stop leaves unread.
+class RetrievalRun {
 public:
-    virtual ~RetrievalTarget() = default;
+    struct Handlers {
+        std::function<void(std::size_t index)> started;
+        std::function<void(FeedRead read)> finished;
+    };
 
-    // The current number of listed feed addresses, and address i (1-based).
-    virtual std::size_t addressCount() const = 0;
-    virtual std::string address(std::size_t index) const = 0;
-    // Removes every result row.
-    virtual void clearRows() = 0;
-    // Appends a checked result row and brings it into view.
-    virtual void addRow(const RetrievedRow& row) = 0;
-    // Progress from 0 to 100, unrounded.
-    virtual void setProgress(double percent) = 0;
-    // Lets the window handle pending events; false when the run should stop
-    // (the window is closing).
-    virtual bool yieldToEvents() = 0;
-    // Called before each feed is read; the window shows its busy pointer.
-    virtual void markBusy() {}
-    // Called after each feed is read, before its rows are added.
-    virtual void feedRead(const FeedOutcome&) {}
+    RetrievalRun(std::vector<std::string> addresses, RetrievalLimits limits, Handlers handlers,
+                 std::shared_ptr<const feed::ComponentRegistry> registry = nullptr);
+    // Stops and waits for the run's threads.
+    ~RetrievalRun();
+    RetrievalRun(const RetrievalRun&) = delete;
+    RetrievalRun& operator=(const RetrievalRun&) = delete;
+
+    // Transfers in flight end within a second; no further address is read.
+    // Returns at once.
+    void stop();
+
+private:
+    struct Server {
+        std::deque<std::size_t> waiting;  // indexes of addresses not yet started
+        std::size_t reading = 0;
+    };
+
+    void work(std::stop_token stop);
+    // The next address to read, or none when there is nothing left or stop is requested.
+    std::optional<std::pair<std::size_t, std::size_t>> claim(std::stop_token& stop);
+    void release(std::size_t server);
+    void offerIfFree(std::size_t server);
+    void handOverUnread();
+
+    std::vector<std::string> m_addresses;
+    std::vector<std::size_t> m_serverOf;
+    RetrievalLimits m_limits;
+    Handlers m_handlers;
+    std::shared_ptr<const feed::ComponentRegistry> m_registry;
+    std::mutex m_mutex;
+    std::condition_variable_any m_changed;
+    std::vector<Server> m_servers;
+    // Servers that may start another read, by the list index they would start.
+    std::set<std::pair<std::size_t, std::size_t>> m_free;
+    std::size_t m_waiting = 0;
+    std::vector<std::jthread> m_threads;
 };
 
-// Reads every listed address in order with one FeedReader (empty credentials,
-// kind recognised anew, HTML removed) and appends one row per item, yielding
-// before each row. Clears the rows first. Progress after feed i of n is
-// i / (current address count) * 100.
-void runRetrieval(RetrievalTarget& target);
+// Reads the addresses as a RetrievalRun does and hands each read to consume on
+// the calling thread, in list order, as soon as it and every read before it
+// are done.
+void readInOrder(std::vector<std::string> addresses, RetrievalLimits limits,
+                 const std::function<void(FeedRead&)>& consume);
 
-// Why a read that returned false failed, in a few words: the HTTP status when the
-// server answered with another than 200, else the reader's error text.
-std::string describeFailedRead(const feed::FeedReader& reader);
+// The result rows of a read, one per item in feed order.
+std::vector<RetrievedRow> rowsOf(const FeedRead& read);
+
+FeedStatus describeRead(const FeedRead& read);
 
 }  // namespace lumeward::workflows

@@ -1,6 +1,7 @@
 // The main window through its real input paths: layout, keyboard order, pointer,
 // the address list, retrieval runs under a storm of input, and export.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 
 #include "support/LoopbackServer.h"
@@ -19,6 +21,7 @@
 #include "support/TempDir.h"
 #include "window/Form1.h"
 #include "window/ListView.h"
+#include "window/Settings.h"
 
 namespace lumeward::window {
 namespace {
@@ -28,28 +31,52 @@ namespace fs = std::filesystem;
 class Form1Test : public testing::Test {
 protected:
     Form1Test() {
-        // Feed n answers after 20 ms with the items "n.1" and "n.2".
-        for (const std::string n : {"1", "2", "3", "4", "5"}) {
+        // Feed n, on a server of its own, answers after (6 - n) * 15 ms, the later feeds
+        // first, with the items "n.1" and "n.2".
+        for (int n = 1; n <= 5; ++n) {
             std::string body = "<rss><channel>";
-            for (const std::string& id : {n + ".1", n + ".2"}) {
+            for (const std::string& id : {std::to_string(n) + ".1", std::to_string(n) + ".2"}) {
                 body += "<item><title>" + id + "</title><description>About</description>" +
                         "<link>https://site.example/" + id + "</link></item>";
             }
-            m_server.handle("/" + n, [body](auto&, auto& response) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            m_servers[n - 1].handle("/" + std::to_string(n), [body, n](auto&, auto& response) {
+                std::this_thread::sleep_for(std::chrono::milliseconds((6 - n) * 15));
                 response.set_content(body + "</channel></rss>", "application/xml");
             });
         }
         m_form->setPause([this](double seconds) {
             m_paused.push_back(seconds);
             QCoreApplication::processEvents();
+            m_timer.stop();  // the run is over: no more storms
         });
         m_form->Form_Load();
         m_form->show();
     }
 
     QString address(int feed) const {
-        return QString::fromStdString(m_server.url("/")) + QString::number(feed);
+        return QString::fromStdString(m_servers[feed - 1].url("/" + std::to_string(feed)));
+    }
+    std::size_t requests() const {
+        std::size_t count = 0;
+        for (const auto& server : m_servers) {
+            count += server.requests().size();
+        }
+        return count;
+    }
+    // The address list's "Status" column, row by row.
+    QStringList statuses() const {
+        QStringList texts;
+        for (qsizetype i = 1; i <= m_form->ListView1()->count(); ++i) {
+            texts << m_form->ListView1()->subItem(i, 1);
+        }
+        return texts;
+    }
+    bool idle() const {
+        return m_form->PushButton2()->text() == "Start Retrieving Data" &&
+               m_form->MousePointer() == 0;
+    }
+    void waitForTheRun() {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return idle(); }, 10000));
     }
     auto exported() const { return std::distance(fs::directory_iterator(m_out.path()), {}); }
     // The address list, after listing feeds 1 to n.
@@ -114,7 +141,10 @@ protected:
         QTest::keyClick(&list, Qt::Key_Delete);
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, first);
-        click(m_form->PushButton2());
+        // Only when no run is under way: during one, this button stops it.
+        if (m_form->PushButton2()->text() == "Start Retrieving Data") {
+            click(m_form->PushButton2());
+        }
         // Check All, Uncheck All, then the space bar on the first result.
         click(m_form->PushButton4());
         EXPECT_EQ(rows().count('+'), m_form->ListView2()->count());
@@ -138,12 +168,19 @@ protected:
     }
 
     test::ScopedConfigHome m_configHome;
-    test::LoopbackServer m_server;
+    // Ends a stalled answer; it outlives the servers, which wait for their answers.
+    std::atomic<bool> m_released = false;
+    test::LoopbackServer m_servers[5];
     test::ScriptedDialogs m_dialogs;
     std::unique_ptr<Form1> m_form = std::make_unique<Form1>(m_dialogs);
     test::TempDir m_out;
     test::TempDir m_files;
     QTimer m_timer;
+    // Lets the stalled answers end before the servers go.
+    struct Release {
+        std::atomic<bool>& released;
+        ~Release() { released = true; }
+    } m_release{m_released};
     int m_depth = 0, m_rounds = 0;
     std::vector<double> m_paused;
 };
@@ -226,15 +263,19 @@ TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless)
                      [&bar](int value) { bar.push_back(value); });
     keepStorming();
     storm();
+    waitForTheRun();
 
-    EXPECT_GT(m_rounds, 6) << "more input came during the load, the slow run and the export";
+    EXPECT_GT(m_rounds, 6) << "more input came during the load, the run and its message";
     // Listed 1 and 2, typed 3, loaded 4 and 5; Delete and the double-click took 1 and 2.
     EXPECT_EQ(addresses(), (QStringList{address(3), address(4), address(5)}));
-    EXPECT_EQ(m_server.requests().size(), 3u) << "one request per feed, no second run";
+    EXPECT_EQ(requests(), 3u) << "one request per feed, no second run";
+    // In list order, though 5 answered first; the storm at "Done." checked only the first.
     EXPECT_EQ(rows(), "3.1+ 3.2 4.1 4.2 5.1 5.2");
+    EXPECT_EQ(statuses(), (QStringList{"2 items", "2 items", "2 items"}));
     EXPECT_EQ(bar, (std::vector<int>{3333, 6667, 10000, 0}));
-    EXPECT_EQ(boxes(), (QStringList{"input", "open", "Done.", "Done."}));
     EXPECT_EQ(m_paused, std::vector<double>{1.0}) << "one second after the run's \"Done.\"";
+    click(m_form->PushButton3());
+    EXPECT_EQ(boxes(), (QStringList{"input", "open", "Done.", "Done."}));
     EXPECT_EQ(m_form->MousePointer(), 0);
     // The export wrote the one row the space bar checked, into the folder chosen.
     ASSERT_EQ(exported(), 1);
@@ -260,23 +301,68 @@ TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless)
 TEST_F(Form1Test, ASingleAddressIsRetrieved) {
     addresses(1);
     click(m_form->PushButton2());
+    waitForTheRun();
     EXPECT_EQ(rows(), "1.1+ 1.2+");
+}
+
+TEST_F(Form1Test, AStalledServerNeitherFreezesTheWindowNorHoldsUpStopOrClose) {
+    m_servers[0].handle("/stall", [this](auto&, auto& response) {
+        for (int i = 0; i < 1000 && !m_released; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        response.set_content("<rss/>", "application/xml");
+    });
+    m_form->ListView1()->add(QString::fromStdString(m_servers[0].url("/stall")));
+    addresses(3);
+    // A timer on the window's thread: the longest wait between two of its ticks.
+    QElapsedTimer clock;
+    qint64 longest = 0;
+    QObject::connect(&m_timer, &QTimer::timeout,
+                     [&] { longest = std::max(longest, clock.restart()); });
+    clock.start();
+    m_timer.start(10);
+    click(m_form->PushButton2());
+    EXPECT_EQ(m_form->PushButton2()->text(), "Stop Retrieving Data");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == "1.1+ 1.2+ 2.1+ 2.2+ 3.1+ 3.2+"; }, 5000));
+    EXPECT_EQ(statuses(), (QStringList{"Reading", "2 items", "2 items", "2 items"}));
+    QTest::qWait(300);
+    EXPECT_LT(longest, 250) << "the window's event loop kept turning";
+
+    click(m_form->PushButton2());
+    waitForTheRun();
+    EXPECT_EQ(boxes(),
+              QStringList{"Done.\n\n1 of 4 feeds could not be read; see the Status column."});
+    EXPECT_EQ(statuses().front(), "Stopped");
+    EXPECT_TRUE(m_form->ListView1()
+                    ->model()
+                    ->index(0, 1)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith("Stopped before"));
+
+    // One feed at once, as set: the stall holds up the rest until the window closes.
+    SaveSetting("Kelvarin", "Lumeward", "Feeds Read At Once", "1");
+    click(m_form->PushButton2());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statuses().front() == "Reading"; }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(statuses(), (QStringList{"Reading", "Waiting", "Waiting", "Waiting"}));
+    clock.restart();
+    m_form->close();
+    m_form.reset();
+    EXPECT_LT(clock.elapsed(), 3000) << "closed within 3 s, whatever the server does";
 }
 
 TEST_F(Form1Test, AnEmptyListOnlySaysSoAndClosingMidRunStopsTheRunEarly) {
     click(m_form->PushButton2());
     const QStringList listed = addresses(5);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        if (m_server.requests().size() >= 2 && !m_form->isClosing()) {
-            m_form->close();
-        }
-    });
-    m_timer.start(0);
     click(m_form->PushButton2());
-
-    EXPECT_LT(m_server.requests().size(), 5u) << "the run stopped early";
-    EXPECT_TRUE(QString("1.1+ 1.2+ 2.1+ 2.2+ 3.1+").startsWith(rows()) &&
-                m_form->ListView2()->count() >= 2);
+    // Feed 5 answers first; its rows come in before the others are read.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_form->ListView2()->count() > 0; }, 5000));
+    m_form->close();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !statuses().contains("Reading"); }, 3000));
+    QTest::qWait(50);
+    EXPECT_LT(m_form->ListView2()->count(), 10) << "the run stopped early";
+    EXPECT_TRUE(statuses().contains("Stopped"));
     EXPECT_EQ(boxes(), QStringList{"No files added."}) << "no \"Done.\" for a run cut short";
     loadFile(m_files.write("late.txt", "http://a/\n"));
     EXPECT_EQ(addresses(), listed) << "nor does a load go on";

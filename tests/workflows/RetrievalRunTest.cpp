@@ -3,81 +3,177 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <utility>
-#include <vector>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <ranges>
 
+#include "feed/FeedReader.h"
 #include "support/LoopbackServer.h"
 
-using Calls = std::vector<std::string>;
+using namespace lumeward::workflows;
+using lumeward::test::LoopbackServer;
+using namespace std::chrono_literals;
 
 namespace {
 
-// Writes down each call of a run: rows by the file name of their feed, progress in hundredths
-// of a percent. It can stop the run at a given yield, or drop the last address at the first.
-struct RecordingTarget : lumeward::workflows::RetrievalTarget {
-    Calls addresses;
-    bool shrink;
-    long stopAtYield;
-    Calls calls;
+std::string feedOf(int items) {
+    std::string body = "<rss version=\"2.0\"><channel>";
+    for (int i = 1; i <= items; ++i) {
+        body += "<item><title>" + std::to_string(i) + "</title><link>http://e/" +
+                std::to_string(i) + "</link></item>";
+    }
+    return body + "</channel></rss>";
+}
 
-    RecordingTarget(Calls list, bool shrinking, long stopAt)
-        : addresses(std::move(list)), shrink(shrinking), stopAtYield(stopAt) {}
-    std::size_t addressCount() const override { return addresses.size(); }
-    // Throws for an index outside the list, as the window's list cannot answer it either.
-    std::string address(std::size_t index) const override { return addresses.at(index - 1); }
-    void clearRows() override { calls.push_back("clear"); }
-    void addRow(const lumeward::workflows::RetrievedRow& row) override {
-        calls.push_back(row.feed.substr(row.feed.rfind('/') + 1) + ": " + row.title + ", " +
-                        row.description + ", " + row.url);
+// How many requests are in progress, in all and on each server, and the most seen.
+struct InFlight {
+    std::mutex mutex;
+    std::map<int, int> now, most;
+    int total = 0, mostInAll = 0;
+
+    void enter(int server) {
+        std::lock_guard lock(mutex);
+        most[server] = std::max(most[server], ++now[server]);
+        mostInAll = std::max(mostInAll, ++total);
     }
-    void setProgress(double percent) override {
-        calls.push_back("progress " + std::to_string(std::lround(percent * 100)));
+    void leave(int server) {
+        std::lock_guard lock(mutex);
+        --now[server];
+        --total;
     }
-    bool yieldToEvents() override {
-        calls.push_back("yield");
-        if (std::exchange(shrink, false)) {
-            addresses.pop_back();
-        }
-        return std::count(calls.begin(), calls.end(), "yield") != stopAtYield;
-    }
-    void markBusy() override { calls.push_back("busy"); }
 };
 
-class RetrievalRun : public testing::Test {
-protected:
-    RetrievalRun() {
-        server.serve("/feed", 200, R"(<rss version="2.0"><channel><title>C</title><item>
-<title>First</title><link>http://e/1</link><description>&lt;b&gt;One&lt;/b&gt;</description>
-</item><item><title>Second</title><link>http://e/2</link></item></channel></rss>)");
-    }
-
-    Calls run(Calls addresses, bool shrink = false, long stopAtYield = 0) {
-        RecordingTarget target(std::move(addresses), shrink, stopAtYield);
-        lumeward::workflows::runRetrieval(target);
-        return target.calls;
-    }
-
-    lumeward::test::LoopbackServer server;
-    // Two addresses of the same feed, and the rows of its items.
-    const std::string a = server.url("/feed"), b = a + "?b", missing = a + "/missing";
-    const std::string a1 = "feed: First, One, http://e/1", a2 = "feed: Second, , http://e/2";
-    const std::string b1 = "feed?b: First, One, http://e/1", b2 = "feed?b: Second, , http://e/2";
-};
+// Every read of a run, by index, once all are in.
+std::vector<FeedRead> readAll(std::vector<std::string> addresses, RetrievalLimits limits = {}) {
+    std::vector<FeedRead> reads;
+    readInOrder(std::move(addresses), limits, [&](FeedRead& read) {
+        EXPECT_EQ(read.index, reads.size()) << "handed over in list order";
+        reads.push_back(std::move(read));
+    });
+    return reads;
+}
 
 }  // namespace
 
-TEST_F(RetrievalRun, AddsEveryItemInOrderYieldingBeforeEachRowAndStopsWhenTold) {
-    EXPECT_EQ(run({a, missing, b}), (Calls{"clear", "busy", "yield", a1, "yield", a2, "busy",
-                                           "progress 3333", "busy", "busy", "progress 6667", "busy",
-                                           "yield", b1, "yield", b2, "busy", "progress 10000"}));
-    // Told to stop at the second yield, the run ends at once.
-    EXPECT_EQ(run({a, b}, false, 2), (Calls{"clear", "busy", "yield", a1, "yield"}));
+TEST(RetrievalRun, ReadsSideBySideWithinItsLimitsAndHandsReadsOverInListOrder) {
+    // Three servers; the later an address, the sooner its answer.
+    LoopbackServer servers[3];
+    InFlight inFlight;
+    std::vector<std::string> addresses;
+    for (int i = 0; i < 12; ++i) {
+        addresses.push_back(servers[i % 3].url("/f?" + std::to_string(i)));
+    }
+    addresses.push_back(addresses.front());  // listed twice, read twice
+    for (int server = 0; server < 3; ++server) {
+        servers[server].handle("/f", [&, server](const httplib::Request& request, auto& response) {
+            inFlight.enter(server);
+            const int i = std::stoi(request.params.begin()->first);
+            std::this_thread::sleep_for(40ms + (12 - i) * 4ms);
+            response.set_content(feedOf(i % 4 + 1), "application/xml");
+            inFlight.leave(server);
+        });
+    }
+    for (const std::size_t jobs : {4u, 1u}) {
+        SCOPED_TRACE(jobs);
+        inFlight.most.clear();
+        inFlight.mostInAll = 0;
+        const auto reads = readAll(addresses, {.jobs = jobs, .perServer = 2});
+        ASSERT_EQ(reads.size(), addresses.size());
+        for (const auto& read : reads) {
+            const auto rows = rowsOf(read);
+            const int items = static_cast<int>(read.index % 12) % 4 + 1;
+            EXPECT_TRUE(read.ok && read.address == addresses[read.index]);
+            ASSERT_EQ(rows.size(), static_cast<std::size_t>(items));
+            EXPECT_EQ(rows.back().title + rows.back().url + rows.back().feed,
+                      std::to_string(items) + "http://e/" + std::to_string(items) + read.address);
+        }
+        EXPECT_EQ(inFlight.mostInAll, static_cast<int>(jobs));
+        EXPECT_EQ(std::ranges::max(inFlight.most | std::views::values), std::min<int>(jobs, 2));
+    }
+    EXPECT_EQ(servers[0].hits("/f"), 2 * 5);
 }
 
-TEST_F(RetrievalRun, ReadsOnlyAddressesStillListedAndCountsProgressAgainstThem) {
-    // The first yield drops the last address.
-    EXPECT_EQ(run({a}, true), (Calls{"clear", "busy", "yield", a1, "yield", a2, "busy"}));
-    EXPECT_EQ(run({a, a}, true),
-              (Calls{"clear", "busy", "yield", a1, "yield", a2, "busy", "progress 10000"}));
+TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
+    LoopbackServer server;
+    server.serve("/two", 200, feedOf(2));
+    server.serve("/one", 200, feedOf(1));
+    server.serve("/text", 200, "Hello", "text/plain");
+    server.serve("/busy", 503, "<p>Busy<br></p>", "text/html");
+    server.handle("/slow-down", [](auto&, httplib::Response& response) {
+        response.status = 429;
+        response.set_header("Retry-After", "120");
+    });
+    const std::string refused =
+        "http://127.0.0.1:" + std::to_string(lumeward::test::unusedLoopbackPort());
+    // clang-format off
+    const std::vector<std::pair<std::string, FeedStatus>> cases = {
+        {server.url("/two"), {"2 items", ""}},
+        {server.url("/one"), {"1 item", ""}},
+        {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found"}},
+        {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
+                                    "HTTP 429 Too Many Requests; retry after 120 seconds"}},
+        {server.url("/busy"), {"HTTP 503 Service Unavailable", "HTTP 503 Service Unavailable"}},
+        {server.url("/text"), {"Not a feed", "Not well-formed XML: "}},
+        {refused + "/feed", {"Could not connect", "Failed to connect to 127.0.0.1 port "}},
+        {"gopher://127.0.0.1/feed", {"Not a web address", "Protocol \"gopher\" not supported"}},
+    };
+    // clang-format on
+    std::vector<std::string> addresses;
+    for (const auto& [address, expected] : cases) {
+        addresses.push_back(address);
+    }
+    const auto reads = readAll(addresses);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].first);
+        const auto [summary, detail] = describeRead(reads[i]);
+        EXPECT_EQ(summary, cases[i].second.summary);
+        EXPECT_TRUE(detail.starts_with(cases[i].second.detail)) << detail;
+        EXPECT_EQ(reads[i].ok, i < 2);
+    }
+    EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
+    EXPECT_EQ(server.hits("/busy"), 4) << "every other failure tries the next component";
+}
+
+TEST(RetrievalRun, StopEndsTransfersInFlightAtOnceAndLeavesTheRestUnread) {
+    std::atomic<bool> released = false;  // outlives the server, which waits for its answers
+    LoopbackServer server;
+    server.handle("/stall", [&](auto&, httplib::Response& response) {
+        for (int i = 0; i < 1000 && !released; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        response.set_content(feedOf(1), "application/xml");
+    });
+    std::mutex mutex;
+    std::condition_variable changed;
+    int started = 0;
+    std::vector<std::string> outcomes(3);
+    std::size_t finished = 0;
+    const auto begin = std::chrono::steady_clock::now();
+    {
+        RetrievalRun run(std::vector<std::string>(3, server.url("/stall")),
+                         {.jobs = 8, .perServer = 2},
+                         {.started =
+                              [&](std::size_t) {
+                                  std::lock_guard lock(mutex);
+                                  ++started;
+                                  changed.notify_all();
+                              },
+                          .finished =
+                              [&](FeedRead read) {
+                                  std::lock_guard lock(mutex);
+                                  outcomes[read.index] = describeRead(read).summary;
+                                  ++finished;
+                                  changed.notify_all();
+                              }});
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return started == 2; });
+        run.stop();
+        changed.wait(lock, [&] { return finished == 3; });
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 5s) << "not when the server gave up";
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"Stopped", "Stopped", "Not read"}));
+    EXPECT_EQ(started, 2);
+    released = true;
 }
