@@ -1,129 +1,96 @@
-// A whole retrieval run through runRetrieval: 200 feeds of 50 items each, read
-// over HTTP from an in-process server on 127.0.0.1, every item collected as a row.
+// Retrieval runs as lumeward-batch makes them (readInOrder), over loopback feed
+// servers, each beside the same run one feed at a time (jobs 1).
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 
 #include <chrono>
-#include <stdexcept>
-#include <string>
-#include <thread>
-#include <vector>
+#include <condition_variable>
+#include <mutex>
 
+#include "support/FeedFarm.h"
 #include "workflows/RetrievalRun.h"
 
 namespace {
 
-constexpr int kFeeds = 200;
-constexpr int kItemsPerFeed = 50;
+using lumeward::bench::FarmShape;
+using lumeward::bench::FeedFarm;
+using lumeward::workflows::FeedRead;
+using Clock = std::chrono::steady_clock;
 
-// An RSS 2.0 feed whose items look like a news site's: a title, a link, a
-// description of a few hundred bytes with some mark-up, a date and a guid.
-std::string makeFeed(int feed) {
-    std::string xml =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
-        "<title>Feed " +
-        std::to_string(feed) + "</title><link>http://news.example.com/</link>\n";
-    for (int item = 0; item < kItemsPerFeed; ++item) {
-        const auto id = std::to_string(feed) + "-" + std::to_string(item);
-        xml += "<item><title>Council approves budget for the new library, item " + id +
-               "</title><link>http://news.example.com/2024/05/story-" + id +
-               ".html</link><description>&lt;p&gt;The town council voted on Tuesday to fund "
-               "the new library building &amp;amp; its reading garden. &lt;b&gt;Work starts "
-               "in autumn&lt;/b&gt;, with the opening planned for the following spring. "
-               "Residents can comment on the plans until the end of the month at the town "
-               "hall or online.&lt;/p&gt;</description><pubDate>Tue, 14 May 2024 10:00:00 "
-               "GMT</pubDate><guid>http://news.example.com/2024/05/story-" +
-               id + ".html</guid></item>\n";
-    }
-    return xml + "</channel></rss>\n";
-}
-
-// Serves /feed/N.xml from feeds built once, on its own thread.
-class FeedServer {
-public:
-    FeedServer() {
-        for (int feed = 0; feed < kFeeds; ++feed) {
-            m_feeds.push_back(makeFeed(feed));
-        }
-        m_server.Get(R"(/feed/(\d+)\.xml)",
-                     [this](const httplib::Request& request, httplib::Response& response) {
-                         const auto index = std::stoul(request.matches[1].str());
-                         response.set_content(m_feeds.at(index), "application/rss+xml");
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        if (m_port <= 0) {
-            throw std::runtime_error("no free port on 127.0.0.1");
-        }
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    ~FeedServer() {
-        m_server.stop();
-        m_thread.join();
-    }
-    FeedServer(const FeedServer&) = delete;
-    FeedServer& operator=(const FeedServer&) = delete;
-
-    std::vector<std::string> addresses() const {
-        std::vector<std::string> result;
-        for (int feed = 0; feed < kFeeds; ++feed) {
-            result.push_back("http://127.0.0.1:" + std::to_string(m_port) + "/feed/" +
-                             std::to_string(feed) + ".xml");
-        }
-        return result;
-    }
-    std::size_t totalBytes() const {
-        std::size_t total = 0;
-        for (const auto& feed : m_feeds) {
-            total += feed.size();
-        }
-        return total;
-    }
-
-private:
-    std::vector<std::string> m_feeds;
-    httplib::Server m_server;
-    int m_port = 0;
-    std::thread m_thread;
-};
-
-class CollectingTarget : public lumeward::workflows::RetrievalTarget {
-public:
-    explicit CollectingTarget(std::vector<std::string> addresses)
-        : m_addresses(std::move(addresses)) {}
-
-    std::size_t addressCount() const override { return m_addresses.size(); }
-    std::string address(std::size_t index) const override { return m_addresses[index - 1]; }
-    void clearRows() override { rows.clear(); }
-    void addRow(const lumeward::workflows::RetrievedRow& row) override { rows.push_back(row); }
-    void setProgress(double percent) override { progress = percent; }
-    bool yieldToEvents() override { return true; }
-
-    std::vector<lumeward::workflows::RetrievedRow> rows;
-    double progress = 0;
-
-private:
-    std::vector<std::string> m_addresses;
-};
-
-void BM_RetrievalRun(benchmark::State& state) {
-    const FeedServer server;
-    CollectingTarget target(server.addresses());
-    for (auto _ : state) {
-        lumeward::workflows::runRetrieval(target);
-        benchmark::DoNotOptimize(target.rows.data());
-    }
-    if (target.rows.size() != std::size_t{kFeeds} * kItemsPerFeed || target.progress != 100.0) {
+// Reads every address; fails the benchmark unless each read brought `items` rows.
+void readAll(benchmark::State& state, const FeedFarm& farm, int items) {
+    std::size_t rows = 0;
+    bool allRead = true;
+    lumeward::workflows::readInOrder(
+        farm.addresses(), {.jobs = static_cast<std::size_t>(state.range(0))}, [&](FeedRead& read) {
+            rows += lumeward::workflows::rowsOf(read).size();
+            allRead = allRead && read.ok;
+        });
+    if (!allRead || rows != farm.addresses().size() * static_cast<std::size_t>(items)) {
         state.SkipWithError("the run did not collect every item");
     }
-    state.counters["feeds"] = kFeeds;
-    state.counters["rows"] = static_cast<double>(target.rows.size());
-    state.counters["feed_bytes"] = static_cast<double>(server.totalBytes());
-    state.SetItemsProcessed(state.iterations() * kFeeds * kItemsPerFeed);
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(server.totalBytes()));
 }
-BENCHMARK(BM_RetrievalRun)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// 200 feeds of 50 items on one host that answers at once.
+void BM_RetrievalRun(benchmark::State& state) {
+    const FeedFarm farm({.feeds = 200, .itemsPerFeed = 50});
+    for (auto _ : state) {
+        readAll(state, farm, 50);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(farm.totalBytes()));
+}
+BENCHMARK(BM_RetrievalRun)->Arg(8)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// 200 feeds of 20 items on 20 hosts (or one), every answer 100 ms late.
+void BM_SlowHosts(benchmark::State& state) {
+    FeedFarm farm({.feeds = 200,
+                   .itemsPerFeed = 20,
+                   .hosts = static_cast<int>(state.range(1)),
+                   .delay = std::chrono::milliseconds(100)});
+    for (auto _ : state) {
+        readAll(state, farm, 20);
+    }
+    state.counters["most_on_one_host"] = farm.mostAtOnceOnOneHost();
+}
+BENCHMARK(BM_SlowHosts)
+    ->Args({8, 20})
+    ->Args({1, 20})
+    ->Args({8, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The same with one server that never answers: when the other 199 feeds are in,
+// and how long a stop then takes.
+void BM_StalledHost(benchmark::State& state) {
+    const FeedFarm farm({.feeds = 200,
+                         .itemsPerFeed = 20,
+                         .hosts = 20,
+                         .delay = std::chrono::milliseconds(100),
+                         .stalledFeed = 0});
+    double othersIn = 0, stopTook = 0;
+    for (auto _ : state) {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::size_t finished = 0;
+        const auto start = Clock::now();
+        lumeward::workflows::RetrievalRun run(farm.addresses(),
+                                              {.jobs = static_cast<std::size_t>(state.range(0))},
+                                              {.started = {}, .finished = [&](FeedRead) {
+                                                   std::lock_guard lock(mutex);
+                                                   ++finished;
+                                                   changed.notify_all();
+                                               }});
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return finished == 199; });
+        const auto stopAt = Clock::now();
+        othersIn = std::chrono::duration<double>(stopAt - start).count();
+        run.stop();
+        changed.wait(lock, [&] { return finished == 200; });
+        stopTook = std::chrono::duration<double>(Clock::now() - stopAt).count();
+    }
+    state.counters["others_in_s"] = othersIn;
+    state.counters["stop_s"] = stopTook;
+}
+BENCHMARK(BM_StalledHost)->Arg(8)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <limits>
@@ -38,21 +40,41 @@ int virtualKeyCode(int key) {
     return 0;
 }
 
+// Draws cells as usual, but leaves out the text of a cell too narrow to show a
+// character: eliding a long text into a column of a pixel or two costs as much
+// as drawing it, and the result list has two such columns by design.
+class NarrowCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->rect.width() < option->fontMetrics.averageCharWidth()) {
+            option->text.clear();
+        }
+    }
+};
+
 }  // namespace
 
 ListView::ListView(bool withCheckBoxes, QWidget* parent)
-    : QTreeView(parent), m_model(new ListModel(withCheckBoxes, this)) {
+    : QTableView(parent), m_model(new ListModel(withCheckBoxes, this)) {
     setModel(m_model);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
+    setItemDelegate(new NarrowCellDelegate(this));
     setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    // A report list: no row numbers, every row as high as the font needs.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    fitRowHeightToFont();
 
-    QHeaderView* columns = header();
+    QHeaderView* columns = horizontalHeader();
     columns->setSectionsMovable(false);
     columns->setSectionResizeMode(QHeaderView::Interactive);
     // Widths are the window's to choose; a stretched last column would drift
@@ -83,7 +105,7 @@ void ListView::setColumnWidthTwips(int column, int twips) {
         return;
     }
     m_columnTwips[static_cast<std::size_t>(section)] = twips;
-    header()->resizeSection(section, std::max(1, twipsToPixels(twips)));
+    horizontalHeader()->resizeSection(section, std::max(1, twipsToPixels(twips)));
 }
 
 int ListView::columnWidthTwips(int column) const {
@@ -91,7 +113,7 @@ int ListView::columnWidthTwips(int column) const {
     if (!m_model->hasColumn(section)) {
         return 0;
     }
-    const int pixels = header()->sectionSize(section);
+    const int pixels = horizontalHeader()->sectionSize(section);
     // The width as set, unless the user has dragged the divider since.
     const std::optional<int> twips = m_columnTwips[static_cast<std::size_t>(section)];
     if (twips && std::max(1, twipsToPixels(*twips)) == pixels) {
@@ -163,14 +185,26 @@ std::optional<qsizetype> ListView::selectedIndex() const {
     return selected.first().row() + 1;
 }
 
+void ListView::fitRowHeightToFont() {
+    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
+    verticalHeader()->setDefaultSectionSize(std::max(fontMetrics().height(), indicator) + 4);
+}
+
+void ListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        fitRowHeightToFont();
+    }
+}
+
 void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeView::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
     emit doubleClickedAnywhere();
 }
 
 void ListView::keyPressEvent(QKeyEvent* event) {
     emit keyPressedWithCode(virtualKeyCode(event->key()));
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 }  // namespace lumeward::window

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QTreeView>
+#include <QTableView>
 
 #include <optional>
 #include <vector>
@@ -13,9 +13,10 @@ struct ListRow;
 
 // One report-view list: column headers the user can widen by dragging, rows of
 // a text and sub-item texts, and optionally a check box on every row. Items are
-// numbered from 1 in display order. Built on model/view, so that 100,000 rows
-// stay quick to add, check and clear.
-class ListView : public QTreeView {
+// numbered from 1 in display order. A flat table of rows of one height: adding,
+// checking, clearing and scrolling stay quick at 100,000 rows, where a tree view
+// would lay out every row again for each insertion.
+class ListView : public QTableView {
     Q_OBJECT
 
 public:
@@ -59,10 +60,13 @@ signals:
     void keyPressedWithCode(int keyCode);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void fitRowHeightToFont();
+
     ListModel* m_model;
     // Each column's width as last set in twips; nothing before it is set.
     std::vector<std::optional<int>> m_columnTwips;

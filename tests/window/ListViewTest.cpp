@@ -1,8 +1,11 @@
 // The list component on its own; the window's tests use it through real input.
 #include "window/ListView.h"
 
+#include "window/ListModel.h"
+
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -31,9 +34,10 @@ TEST_F(ListViewTest, KeepsColumnWidthsInTwipsAsSetOrAsDragged) {
     for (int column = 1; column <= 4; ++column) {
         m_list.setColumnWidthTwips(column, twipsAndPixels[column - 1].first);
         EXPECT_EQ(m_list.columnWidthTwips(column), twipsAndPixels[column - 1].first);
-        EXPECT_EQ(m_list.header()->sectionSize(column - 1), twipsAndPixels[column - 1].second);
+        EXPECT_EQ(m_list.horizontalHeader()->sectionSize(column - 1),
+                  twipsAndPixels[column - 1].second);
     }
-    m_list.header()->resizeSection(1, 40);  // what dragging a divider does
+    m_list.horizontalHeader()->resizeSection(1, 40);  // what dragging a divider does
     EXPECT_EQ(m_list.columnWidthTwips(2), 600);
     m_list.resize(1600, 300);  // the last column does not stretch with the list
     EXPECT_EQ(m_list.columnWidthTwips(4), 15);
@@ -56,6 +60,28 @@ TEST_F(ListViewTest, ChecksFollowTheBoxAndCheckAllTellsTheViewOnce) {
     m_list.clear();
     m_list.setAllChecked(true);  // nothing to check, nothing to tell
     EXPECT_EQ(notices.count(), 1);
+}
+
+TEST_F(ListViewTest, InsertsRowsWhereToldAndDrawsNoTextWhereNoneCanShow) {
+    m_list.insert(2, {{"b1", {"t1"}, true, "tip"}, {"b2", {}, false, {}}});
+    m_list.insert(m_list.count() + 1, {{"end", {}, true, {}}});
+    QStringList texts;
+    for (qsizetype i = 1; i <= m_list.count(); ++i) {
+        texts << m_list.text(i) + (m_list.checked(i) ? "+" : "");
+    }
+    EXPECT_EQ(texts.join(' '), "URL b1+ b2 Title Description Feed end+");
+    EXPECT_EQ(m_model.index(1, 1).data(Qt::ToolTipRole).toString() + m_list.subItem(2, 1), "tipt1");
+    EXPECT_FALSE(m_model.index(1, 0).data(Qt::ToolTipRole).isValid()) << "the list's own tooltip";
+    // A long text in a column of a pixel or two is left out; in a wide one it is drawn.
+    m_list.setSubItem(1, 1, QString(200, 'x'));
+    QStyleOptionViewItem option;
+    option.initFrom(&m_list);
+    const auto widthIn = [&](int pixels) {
+        option.rect = {0, 0, pixels, 20};
+        return m_list.itemDelegate()->sizeHint(option, m_model.index(0, 1)).width();
+    };
+    EXPECT_LT(widthIn(1), 20);
+    EXPECT_GT(widthIn(300), 300);
 }
 
 TEST_F(ListViewTest, ReportsKeysWithTheirVirtualKeyCodes) {
