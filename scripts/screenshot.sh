@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Starts the real program on a virtual X display, adds two feed addresses served
-# on loopback through its own input box, retrieves them as a user would, and
-# saves a screenshot of the window to docs/window.png. Then shows the start-up
+# Starts the real program on a virtual X display, adds three feed addresses served
+# on loopback through its own input box (one of them missing), retrieves them as a
+# user would, and saves a screenshot of the window, "Status" column and all, to
+# docs/window.png. Then shows the start-up
 # picture (docs/splash.png) and the window with docs/skin-sample.qss as its skin
 # (docs/skinned.png), each from a settings and data home of its own.
 set -euo pipefail
@@ -80,6 +81,7 @@ add_address() {
     sleep 0.3
 }
 add_address "http://127.0.0.1:$port/news.xml"
+add_address "http://127.0.0.1:$port/old-feed.xml"
 add_address "http://127.0.0.1:$port/blog.xml"
 
 # "Start Retrieving Data" (twips 120, 2980, 6480 x 405: its middle at 224, 212),

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole suite twice: a normal build, then an
-# AddressSanitizer + UndefinedBehaviorSanitizer build; then every fuzz target
-# for a few seconds on its corpus.
+# AddressSanitizer + UndefinedBehaviorSanitizer build; then the tests of the
+# side-by-side retrieval and lumeward-batch under ThreadSanitizer; then every
+# fuzz target for a few seconds on its corpus.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -14,6 +15,11 @@ for preset in default sanitize; do
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --preset "$preset" --parallel "$jobs"
 done
+
+echo "=== tsan build"
+scripts/setup.sh tsan
+echo "=== tsan tests"
+ctest --preset tsan --parallel "$jobs"
 
 echo "=== fuzz targets"
 scripts/fuzz.sh --time 5
