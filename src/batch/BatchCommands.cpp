@@ -24,8 +24,8 @@ constexpr char kDescription[] =
     "JSON lines, or saves them as one HTML file each.";
 constexpr char kFooter[] =
     "In full:\n"
-    "  lumeward-batch [--jobs N] list ADDRESS...\n"
-    "  lumeward-batch [--jobs N] save FOLDER ADDRESS...\n"
+    "  lumeward-batch list [--jobs N] ADDRESS...\n"
+    "  lumeward-batch save [--jobs N] FOLDER ADDRESS...\n"
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses, one per line.\n"
     "Feeds are read side by side (--jobs at once, at most 2 on one server); the output\n"

@@ -57,7 +57,9 @@ TEST_F(Batch, ListPrintsALinePerAddressAsEachReadEndsExpandingAddressFilesInPlac
     // An empty piece, such as the one after a final line feed, adds no address.
     const auto list = "@" + dir.write("list", b + "\r\n\n" + a + "\n").string();
     // A failed read is shown and the list goes on, but the status says so.
-    EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", a, list, missing, later}, out, err), 1);
+    EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", "--jobs", "2", a, list, missing, later},
+                           out, err),
+              1);
     EXPECT_TRUE(linesWereOut);
     const std::string text = readFile(out);
     EXPECT_TRUE(text.starts_with(line(a) + line(b) + line(a) + R"({"feed":")" + missing +
@@ -94,7 +96,7 @@ TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
 
     const auto help = batch({"--help"}), version = batch({"--version"});
     EXPECT_EQ(help.status | version.status, 0);
-    EXPECT_NE(help.out.find("[--jobs N] save FOLDER ADDRESS...\n"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("save [--jobs N] FOLDER ADDRESS...\n"), std::string::npos) << help.out;
     EXPECT_EQ(version.out, "lumeward-batch " LUMEWARD_VERSION "\n");
 }
 
