@@ -28,7 +28,8 @@ constexpr std::string_view kHelp =
     "        never overwriting a file; prints the path of each file written, and\n"
     "        each feed that could not be read and each failed file on standard error.\n"
     "\n"
-    "ADDRESS is a feed URL, or @FILE for a file of addresses, one per line.\n"
+    "ADDRESS is a feed URL, or @FILE for a file of addresses: one per line, or an\n"
+    "OPML feed list (the xmlUrl of each outline).\n"
     "\n"
     "Exit status: 0 when every feed was read (and, for save, every file written),\n"
     "1 otherwise, 2 for a usage error.\n";
