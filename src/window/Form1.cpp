@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -320,7 +321,9 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton8_Click() {
-    const auto folder = m_dialogs.chooseFolder(this, tr("Please select folder:"));
+    // The dialog opens at the folder the field names, when there is one.
+    const QString named = QFileInfo(m_text1->text()).isDir() ? m_text1->text() : QString();
+    const auto folder = m_dialogs.chooseFolder(this, tr("Please select folder:"), named);
     if (!folder || folder->isEmpty()) {
         return;
     }
