@@ -12,9 +12,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "window/AddressListActions.h"
+#include "window/ButtonKeys.h"
 #include "window/Dialogs.h"
+#include "window/ListToolTips.h"
 #include "window/ListView.h"
 #include "window/LoadListFromFile.h"
+#include "window/ResultListActions.h"
 #include "window/Settings.h"
 #include "window/Twips.h"
 #include "workflows/Export.h"
@@ -216,7 +220,13 @@ void Form1::connectHandlers() {
                                 m_pushButton5, m_pushButton6, m_pushButton8}) {
         button->setMouseTracking(true);
         button->installEventFilter(this);
+        pressOnEnter(*button);
     }
+    // The lists' own commands and tooltips.
+    new AddressListActions(*this, m_dialogs);
+    new ResultListActions(*m_listView2, [this] { return isBusy(); });
+    showRowToolTips(*m_listView1, false);
+    showRowToolTips(*m_listView2, true);
 }
 
 void Form1::Form_Load() {
@@ -250,9 +260,9 @@ void Form1::PushButton6_Click() {
     if (m_busy) {
         return;
     }
-    const QStringList files =
-        m_dialogs.openFiles(this, tr("Add File(s) - Use Ctrl & Shift to select multiple files"),
-                            tr("Text Files (*.txt);;All Files (*)"));
+    const QStringList files = m_dialogs.openFiles(
+        this, tr("Add File(s) - Use Ctrl & Shift to select multiple files"),
+        tr("Feed lists (*.txt *.opml *.xml);;Text Files (*.txt);;All Files (*)"));
     if (files.isEmpty()) {
         return;
     }
@@ -260,9 +270,15 @@ void Form1::PushButton6_Click() {
         m_dialogs.message(this, tr("Lumeward"), tr("Please select just one file."));
         return;
     }
+    loadAddressFile(files.front());
+}
+
+void Form1::loadAddressFile(const QString& path) {
+    if (m_busy) {
+        return;
+    }
     m_busy = true;
-    LoadListFromFile(*m_listView1, files.front(), m_dialogs, this,
-                     [this] { return yieldToEvents(); });
+    LoadListFromFile(*m_listView1, path, m_dialogs, this, [this] { return yieldToEvents(); });
     m_busy = false;
 }
 
