@@ -13,18 +13,6 @@
 using namespace lumeward::test;
 using namespace lumeward::workflows;
 
-namespace {
-
-std::string bracketed(const std::vector<std::string>& addresses) {
-    std::string shown;
-    for (const auto& address : addresses) {
-        shown += "[" + address + "]";
-    }
-    return shown;
-}
-
-}  // namespace
-
 TEST(OpmlFile, GivesTheFeedsOfFeedReadersExportsAndReadsOtherFilesAsLines) {
     const TempDir dir;
     // clang-format off
@@ -46,7 +34,11 @@ TEST(OpmlFile, GivesTheFeedsOfFeedReadersExportsAndReadsOtherFilesAsLines) {
         {"<!-- <opml> \nhttp://f/", "[<!-- <opml> ][http://f/]"}};
     // clang-format on
     for (const auto& [content, expected] : cases) {
-        EXPECT_EQ(bracketed(readAddressFile(dir.write("list", content))), expected) << content;
+        std::string shown;
+        for (const auto& address : readAddressFile(dir.write("list", content))) {
+            shown += "[" + address + "]";
+        }
+        EXPECT_EQ(shown, expected) << content;
     }
 }
 
