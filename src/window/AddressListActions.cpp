@@ -41,10 +41,10 @@ AddressListActions::AddressListActions(Form1& form, Dialogs& dialogs)
     showKey(m_paste, QKeySequence::Paste);
     list.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&list, &ListView::customContextMenuRequested, this, &AddressListActions::showMenu);
+    // Drops reach the list itself: its viewport, which would hand them to the
+    // model, takes none.
     list.installEventFilter(this);
     list.setAcceptDrops(true);
-    list.viewport()->setAcceptDrops(true);
-    list.viewport()->installEventFilter(this);
 }
 
 void AddressListActions::copyAddress() {
@@ -145,6 +145,8 @@ bool AddressListActions::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
+            // A copy, never a move: the source keeps its file or link.
+            drag->setDropAction(Qt::CopyAction);
             drag->setAccepted(acceptsDrop(*drag->mimeData()));
             return true;
         }
@@ -153,7 +155,8 @@ bool AddressListActions::eventFilter(QObject* watched, QEvent* event) {
             if (!acceptsDrop(*drop->mimeData())) {
                 return true;
             }
-            drop->acceptProposedAction();
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
             // Handled once the drop is over: a file load lets the window handle
             // its events, which the drag's source would wait for meanwhile.
             const QList<QUrl> links = drop->mimeData()->urls();

@@ -98,6 +98,7 @@ protected:
 };
 
 TEST_F(ListActionsTest, AddressMenuActsOnTheRowUnderThePointerAndKeysOnTheSelectedOne) {
+    EXPECT_EQ(menu(m_list, -1), "-|-|-||-") << "nothing to save";
     m_list.add("http://a/");
     m_list.add("http://b/");
     EXPECT_EQ(menu(m_list, -1), "-|-|-||Save Addresses As…") << "no selection, no clipboard";
