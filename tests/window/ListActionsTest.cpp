@@ -60,6 +60,7 @@ protected:
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
         QApplication::sendEvent(list.viewport(), &event);
         QStringList shown;
+        EXPECT_TRUE(list.findChild<QMenu*>()->isVisible());
         for (QAction* action : list.findChild<QMenu*>()->actions()) {
             shown << (action->isEnabled() ? action->text() : "-");
             if (action->text() == command) {
@@ -73,13 +74,15 @@ protected:
         QMimeData data;
         data.setUrls(links);
         data.setText(text.isEmpty() ? data.text() : text);
-        // A drop goes where the drag entered.
-        QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        // A drop goes where the drag entered. Offered a move (Shift held), the list takes a
+        // copy: true when it did.
+        const auto actions = Qt::MoveAction | Qt::CopyAction;
+        QDragEnterEvent enter({5, 5}, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
         QApplication::sendEvent(m_list.viewport(), &enter);
-        QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop({5, 5}, actions, &data, Qt::LeftButton, Qt::ShiftModifier);
         QApplication::sendEvent(m_list.viewport(), &drop);
         QCoreApplication::processEvents();
-        return drop.isAccepted();
+        return drop.isAccepted() && (enter.dropAction() | drop.dropAction()) == Qt::CopyAction;
     }
     std::string toolTip(ListView& list, int row, int column) {
         const QPoint at = cell(list, row, column);
