@@ -2,7 +2,8 @@
 # Starts the real program on a virtual X display, adds three feed addresses served
 # on loopback through its own input box (one of them missing), retrieves them as a
 # user would, and saves a screenshot of the window, "Status" column and all, to
-# docs/window.png. Then shows the start-up
+# docs/window.png, and one of the address list's context menu to
+# docs/address-menu.png. Then shows the start-up
 # picture (docs/splash.png) and the window with docs/skin-sample.qss as its skin
 # (docs/skinned.png), each from a settings and data home of its own.
 set -euo pipefail
@@ -97,6 +98,16 @@ retrieve
 mkdir -p docs
 import -window "$window" docs/window.png
 echo "wrote docs/window.png"
+
+# The address list's context menu: Ctrl+C on the first address (the list at
+# twips 120, 90: the row below its header at about 100, 36 pixels), so there is
+# something to paste, then a right click on it. The menu is a window of its
+# own, so the picture is taken from the screen.
+xdotool mousemove $((X + 100)) $((Y + 36)) click 1 key ctrl+c click 3
+sleep 0.7
+import -window root png:- | convert png:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage docs/address-menu.png
+echo "wrote docs/address-menu.png"
+xdotool key Escape
 stop_program
 
 # The start-up picture: a generated 400 x 260 picture in the user's "Splash"

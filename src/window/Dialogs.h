@@ -25,8 +25,14 @@ public:
                                             const QString& prompt, const QString& defaultText) = 0;
     // The files chosen in an open dialog; empty when cancelled.
     virtual QStringList openFiles(QWidget* parent, const QString& title, const QString& filter) = 0;
-    // The folder chosen, or nothing when cancelled.
-    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title) = 0;
+    // The folder chosen, or nothing when cancelled; the dialog opens at
+    // startFolder when it is not empty.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                                const QString& startFolder) = 0;
+    // The file chosen in a save dialog, which asks before it names a file that
+    // exists; nothing when cancelled.
+    virtual std::optional<QString> saveFile(QWidget* parent, const QString& title,
+                                            const QString& filter) = 0;
 };
 
 // The desktop's own boxes and dialogs.
@@ -36,7 +42,10 @@ public:
     std::optional<QString> inputBox(QWidget* parent, const QString& caption, const QString& prompt,
                                     const QString& defaultText) override;
     QStringList openFiles(QWidget* parent, const QString& title, const QString& filter) override;
-    std::optional<QString> chooseFolder(QWidget* parent, const QString& title) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                        const QString& startFolder) override;
+    std::optional<QString> saveFile(QWidget* parent, const QString& title,
+                                    const QString& filter) override;
 };
 
 }  // namespace lumeward::window

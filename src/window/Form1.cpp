@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -11,9 +12,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "window/AddressListActions.h"
+#include "window/ButtonKeys.h"
 #include "window/Dialogs.h"
+#include "window/ListToolTips.h"
 #include "window/ListView.h"
 #include "window/LoadListFromFile.h"
+#include "window/ResultListActions.h"
 #include "window/RetrievalInWindow.h"
 #include "window/Settings.h"
 #include "window/Twips.h"
@@ -191,7 +196,13 @@ void Form1::connectHandlers() {
                                 m_pushButton5, m_pushButton6, m_pushButton8}) {
         button->setMouseTracking(true);
         button->installEventFilter(this);
+        pressOnEnter(*button);
     }
+    // The lists' own commands and tooltips.
+    new AddressListActions(*this, m_dialogs);
+    new ResultListActions(*m_listView2, [this] { return isBusy(); });
+    showRowToolTips(*m_listView1, false);
+    showRowToolTips(*m_listView2, true);
 }
 
 void Form1::Form_Load() {
@@ -227,9 +238,9 @@ void Form1::PushButton6_Click() {
     if (m_busy) {
         return;
     }
-    const QStringList files =
-        m_dialogs.openFiles(this, tr("Add File(s) - Use Ctrl & Shift to select multiple files"),
-                            tr("Text Files (*.txt);;All Files (*)"));
+    const QStringList files = m_dialogs.openFiles(
+        this, tr("Add File(s) - Use Ctrl & Shift to select multiple files"),
+        tr("Feed lists (*.txt *.opml *.xml);;Text Files (*.txt);;All Files (*)"));
     if (files.isEmpty()) {
         return;
     }
@@ -237,9 +248,15 @@ void Form1::PushButton6_Click() {
         m_dialogs.message(this, tr("Lumeward"), tr("Please select just one file."));
         return;
     }
+    loadAddressFile(files.front());
+}
+
+void Form1::loadAddressFile(const QString& path) {
+    if (m_busy) {
+        return;
+    }
     m_busy = true;
-    LoadListFromFile(*m_listView1, files.front(), m_dialogs, this,
-                     [this] { return yieldToEvents(); });
+    LoadListFromFile(*m_listView1, path, m_dialogs, this, [this] { return yieldToEvents(); });
     m_busy = false;
 }
 
@@ -327,7 +344,9 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton8_Click() {
-    const auto folder = m_dialogs.chooseFolder(this, tr("Please select folder:"));
+    // The dialog opens at the folder the field names, when there is one.
+    const QString named = QFileInfo(m_text1->text()).isDir() ? m_text1->text() : QString();
+    const auto folder = m_dialogs.chooseFolder(this, tr("Please select folder:"), named);
     if (!folder || folder->isEmpty()) {
         return;
     }

@@ -83,6 +83,13 @@ public:
     // True from the moment the user closes the window; long work stops then.
     bool isClosing() const { return m_closing; }
 
+    // A retrieval run, an address load or an export is under way: commands
+    // that would start another or change the address list are ignored.
+    bool isBusy() const { return m_busy; }
+    // Appends the addresses of a file, as "Load RSS URLs From File" does once
+    // the file is chosen; ignored while busy.
+    void loadAddressFile(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     // The pointer rule: the hand over the push buttons, the arrow over the bare

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <stdexcept>
 #include <system_error>
 
 #include "feed/TextDecoding.h"
+#include "workflows/OpmlFile.h"
 
 namespace lumeward::workflows {
 
@@ -40,6 +42,18 @@ private:
 
 [[noreturn]] void throwReadError(const std::filesystem::path& path, int error) {
     throwReadError(path, std::generic_category().message(error));
+}
+
+[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error) {
+    throw std::runtime_error("Cannot write " + path.string() + ": " +
+                             std::generic_category().message(error));
+}
+
+bool hasTextExtension(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".txt";
 }
 
 }  // namespace
@@ -96,7 +110,50 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
             throwReadError(path, errno);
         }
     }
-    return splitAddressLines(feed::decodeResponseBody(std::move(content), {}));
+    const std::string text = feed::decodeResponseBody(std::move(content), {});
+    if (isOpmlDocument(text)) {
+        auto opml = readOpml(text);
+        if (!opml.error.empty()) {
+            throwReadError(path, "it is not well-formed OPML: " + opml.error);
+        }
+        return std::move(opml.addresses);
+    }
+    return splitAddressLines(text);
+}
+
+void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses) {
+    std::string content;
+    if (hasTextExtension(path)) {
+        for (const auto& address : addresses) {
+            content += address + "\r\n";
+        }
+    } else {
+        content = writeOpml(addresses);
+    }
+    std::string temporary = path.string() + ".XXXXXX";
+    const FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.get() < 0) {
+        throwWriteError(path, errno);
+    }
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0644;
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const ssize_t count =
+            ::write(file.get(), content.data() + written, content.size() - written);
+        if (count < 0 && errno != EINTR) {
+            const int error = errno;
+            ::unlink(temporary.c_str());
+            throwWriteError(path, error);
+        }
+        written += static_cast<std::size_t>(std::max<ssize_t>(count, 0));
+    }
+    if (::fchmod(file.get(), mode) != 0 || ::fsync(file.get()) != 0 ||
+        ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throwWriteError(path, error);
+    }
 }
 
 }  // namespace lumeward::workflows

@@ -17,12 +17,21 @@ std::vector<std::string> splitAddressLines(std::string_view content);
 inline constexpr std::size_t kMaxAddressFileBytes = std::size_t{64} << 20;
 
 // Reads an address file, decodes it (a byte-order mark is not text; then UTF-8
-// when valid, else Windows-1252) and splits it. Only a regular file of at most
+// when valid, else Windows-1252) and splits it; an OPML document gives the
+// xmlUrl of its outlines instead, and one that is not well-formed is a read
+// error that names the line. Only a regular file of at most
 // kMaxAddressFileBytes is read, so a pipe or a device cannot hang the caller.
 // yield, when given, runs between chunks of the file; when it returns false the
 // read stops and no address is returned. Throws std::runtime_error naming the
 // file and the reason when it cannot be read.
 std::vector<std::string> readAddressFile(const std::filesystem::path& path,
                                          const std::function<bool()>& yield = {});
+
+// Writes the addresses to path: as lines ended by CR LF when the name ends in
+// ".txt", else as OPML; either reads back to the same list. An existing file is
+// replaced in one step (a new file renamed over it, keeping the old one's
+// permissions), so a save that fails leaves it whole. Throws
+// std::runtime_error naming the file and the reason.
+void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses);
 
 }  // namespace lumeward::workflows

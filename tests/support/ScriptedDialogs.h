@@ -17,16 +17,17 @@ namespace lumeward::test {
 class ScriptedDialogs : public window::Dialogs {
 public:
     struct Shown {
-        QString kind;  // "message", "input", "open" or "folder"
+        QString kind;  // "message", "input", "open", "folder" or "save"
         QString caption;
         QString text;    // message text, prompt, or dialog title
-        QString detail;  // default text of an input box, filter of an open dialog
+        QString detail;  // an input box's default text, a file dialog's filter, a folder's start
         Icon icon = Icon::None;
     };
 
     std::deque<std::optional<QString>> inputAnswers;
     std::deque<QStringList> openAnswers;
     std::deque<std::optional<QString>> folderAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
     std::vector<Shown> shown;
     // Called as each box or dialog is shown, while it would be open.
     std::function<void(const Shown&)> onShown;
@@ -43,9 +44,15 @@ public:
         show({"open", {}, title, filter});
         return next(openAnswers, QStringList());
     }
-    std::optional<QString> chooseFolder(QWidget*, const QString& title) override {
-        show({"folder", {}, title, {}});
+    std::optional<QString> chooseFolder(QWidget*, const QString& title,
+                                        const QString& startFolder) override {
+        show({"folder", {}, title, startFolder});
         return next(folderAnswers, std::optional<QString>());
+    }
+    std::optional<QString> saveFile(QWidget*, const QString& title,
+                                    const QString& filter) override {
+        show({"save", {}, title, filter});
+        return next(saveAnswers, std::optional<QString>());
     }
 
 private:

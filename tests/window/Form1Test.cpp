@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -369,6 +370,33 @@ TEST_F(Form1Test, AnEmptyListOnlySaysSoAndClosingMidRunStopsTheRunEarly) {
     m_form.reset();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr)
         << "the busy pointer goes with the window";
+}
+
+TEST_F(Form1Test, EnterPressesButtonsDialogsOpenWhereUsefulAndShowTheWholeExample) {
+    QTest::keyClick(m_form->PushButton1(), Qt::Key_Return);
+    QTest::keyClick(m_form->PushButton6(), Qt::Key_Enter);
+    m_form->Text1()->setText(QString::fromStdString(m_out.path().string()));
+    QTest::keyClick(m_form->PushButton8(), Qt::Key_Return);
+    m_form->Text1()->setText(m_form->Text1()->text() + "/absent");
+    click(m_form->PushButton8());
+    ASSERT_EQ(m_dialogs.shown.size(), 4u);
+    EXPECT_EQ(m_dialogs.shown[1].detail.toStdString(),
+              "Feed lists (*.txt *.opml *.xml);;Text Files (*.txt);;All Files (*)");
+    EXPECT_EQ(m_dialogs.shown[2].detail.toStdString(), m_out.path().string());
+    EXPECT_EQ(m_dialogs.shown[3].detail, "") << "a folder that does not exist";
+
+    // The desktop's input box, shown for real: its first letter is in view with the cursor at
+    // the end.
+    int firstShown = -1;
+    QTimer::singleShot(0, [&firstShown] {
+        auto* edit = QApplication::activeModalWidget()->findChild<QLineEdit*>();
+        edit->grab();  // lays the text out as painting does
+        firstShown = edit->cursorPositionAt(edit->contentsRect().topLeft() + QPoint(4, 4));
+        QApplication::activeModalWidget()->close();
+    });
+    QtDialogs().inputBox(nullptr, "Lumeward",
+                         "Enter website address to add: ", "https://feeds.bbci.co.uk/news/rss.xml");
+    EXPECT_EQ(firstShown, 0);
 }
 
 }  // namespace
