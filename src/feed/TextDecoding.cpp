@@ -1,61 +1,48 @@
 #include "feed/TextDecoding.h"
 
-#include "feed/CharsetLabels.h"
-#include "feed/IconvDecoding.h"
-#include "feed/Utf8.h"
-
-#include <algorithm>
-#include <array>
-#include <initializer_list>
+#include <bit>
 #include <optional>
 #include <utility>
+
+#include "feed/CharsetLabels.h"
+#include "feed/CjkDecoding.h"
+#include "feed/EncodingLabels.h"
+#include "feed/IconvDecoding.h"
+#include "feed/SingleByteDecoding.h"
+#include "feed/Utf16Decoding.h"
+#include "feed/Utf8.h"
 
 namespace lumeward::feed {
 
 namespace {
 
-// Bytes 0x80-0x9F; 0xA0-0xFF are the code points of the same value. The five bytes
-// Windows-1252 leaves undefined keep their C1 code points, as browsers do.
-constexpr std::array<char16_t, 32> kWindows1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::string decodeWindows1252(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 4);
-    while (!bytes.empty()) {
-        const std::size_t ascii = asciiLength(bytes);
-        text.append(bytes.substr(0, ascii));
-        bytes.remove_prefix(ascii);
-        if (bytes.empty()) {
-            break;
-        }
-        const auto byte = static_cast<unsigned char>(bytes.front());
-        appendUtf8(text, byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
-        bytes.remove_prefix(1);
+std::string decode(const Encoding& encoding, std::string&& bytes) {
+    switch (encoding.kind) {
+        case EncodingKind::Utf8:
+            return decodeUtf8(std::move(bytes));
+        case EncodingKind::SingleByte:
+            return decodeSingleByte(bytes, *encoding.highBytes);
+        case EncodingKind::Gb18030:
+            return decodeGb18030(bytes);
+        case EncodingKind::Big5:
+            return decodeBig5(bytes);
+        case EncodingKind::EucJp:
+            return decodeEucJp(bytes);
+        case EncodingKind::Iso2022Jp:
+            return decodeIso2022Jp(bytes);
+        case EncodingKind::ShiftJis:
+            return decodeShiftJis(bytes);
+        case EncodingKind::EucKr:
+            return decodeEucKr(bytes);
+        case EncodingKind::Utf16Be:
+            return decodeUtf16(bytes, std::endian::big);
+        case EncodingKind::Utf16Le:
+            return decodeUtf16(bytes, std::endian::little);
+        case EncodingKind::Replacement:
+            // Encodings browsers refuse to read, since they can hide mark-up from filters.
+            return bytes.empty() ? std::string() : std::string(kReplacementCharacter);
     }
-    return text;
-}
-
-bool isOneOf(std::string_view label, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), label) != names.end();
-}
-
-// The body decoded as a charset label says; none for a label no decoder knows.
-std::optional<std::string> decodeByLabel(std::string_view label, std::string& body) {
-    const std::string name = normalisedCharset(label);
-    if (isOneOf(name, {"utf-8", "utf8", "unicode-1-1-utf-8", "unicode11utf8", "unicode20utf8",
-                       "x-unicode20utf8"})) {
-        return decodeUtf8(std::move(body));
-    }
-    // Labels browsers read as Windows-1252: Latin-1 feeds often carry its punctuation.
-    if (isOneOf(name, {"windows-1252", "cp1252", "x-cp1252", "iso-8859-1", "iso8859-1", "iso88591",
-                       "iso_8859-1", "iso_8859-1:1987", "iso-ir-100", "latin1", "l1", "cp819",
-                       "ibm819", "csisolatin1", "us-ascii", "ascii", "ansi_x3.4-1968"})) {
-        return decodeWindows1252(body);
-    }
-    return decodeWithIconv(label, body);
+    return {};
 }
 
 }  // namespace
@@ -68,14 +55,17 @@ std::string decodeResponseBody(std::string&& body, std::string_view contentType)
     }
     for (const std::string_view label :
          {markCharset, charsetFromContentType(contentType), charsetFromXmlDeclaration(body)}) {
-        if (auto text = decodeByLabel(label, body)) {
+        if (const auto encoding = encodingForLabel(label)) {
+            return decode(*encoding, std::move(body));
+        }
+        if (auto text = decodeWithIconv(label, body)) {
             return std::move(*text);
         }
     }
     if (validUtf8Length(body) == body.size()) {
         return std::move(body);
     }
-    return decodeWindows1252(body);
+    return decode(encodingForLabel("windows-1252").value(), std::move(body));
 }
 
 }  // namespace lumeward::feed
