@@ -110,7 +110,8 @@ TEST(TextDecoding, EachInvalidSequenceIsOneReplacementAndDecodingResumesAsBrowse
          "\xE4\xBA\x9Cz\xC2\xA5\xE2\x80\xBE\xEF\xBD\xA1"},
         {"iso-2022-jp", "\x1B(J\x1B(Ba\x1B(Zb\x1Bx", bad + "a" + bad + "(Zb" + bad + "x"},
         {"iso-2022-jp", "\x1B$B\x30\x1B(Ba\x1B$B\x30", bad + "a" + bad},
-        {"iso-2022-jp", "\x80\x0E\x1B(I\x60\x1B$B\x0A\x1B(Bc\x1B(J", bad + bad + bad + bad + "c"},
+        {"iso-2022-jp", "\x80\x0E\x1B(I\x60\x1B$B\x0A\x30\x80\x1B(Bc\x1B(J",
+         bad + bad + bad + bad + bad + "c"},
         {"iso-2022-jp", "d\x1B", "d" + bad},
         {"utf-16le",
          "\x00\xDC\x3D\xD8"
