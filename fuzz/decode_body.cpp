@@ -8,11 +8,19 @@
 void lumeward::fuzz::fuzzOne(std::string_view input) {
     constexpr std::string_view kUtf8 = "application/xml; charset=utf-8";
     constexpr std::string_view kWindows1252 = "text/xml; charset=windows-1252";
-    // The first byte picks the Content-Type; with 0 it is the text up to the first
-    // line feed, so the fuzzer can try labels of its own.
-    const unsigned mode = input.empty() ? 0u : static_cast<unsigned char>(input[0]) % 4;
+    constexpr std::string_view kMultiByte[] = {
+        "text/xml; charset=shift_jis", "text/xml; charset=euc-jp",  "text/xml; charset=iso-2022-jp",
+        "text/xml; charset=gb18030",   "text/xml; charset=big5",    "text/xml; charset=euc-kr",
+        "text/xml; charset=utf-16be",  "text/xml; charset=utf-16le"};
+    // The first byte picks the Content-Type: 0, the text up to the first line feed, so the
+    // fuzzer can try labels of its own; 1 UTF-8; 2 Windows-1252; 3 none; then each of the
+    // multi-byte encodings.
+    const unsigned mode = input.empty() ? 0u : static_cast<unsigned char>(input[0]) % 12;
     input.remove_prefix(input.empty() ? 0 : 1);
     std::string_view contentType = mode == 1 ? kUtf8 : mode == 2 ? kWindows1252 : "";
+    if (mode >= 4) {
+        contentType = kMultiByte[mode - 4];
+    }
     std::string_view body = input;
     if (mode == 0) {
         const std::size_t end = std::min(input.find('\n'), input.size());

@@ -35,6 +35,9 @@ LATIN1 = (b'<?xml version="1.0" encoding="ISO-8859-1"?><rss><channel><item>'
           b'<title>Caf\xe9 \x93quoted\x94</title></item></channel></rss>')
 UTF16 = b'\xff\xfe' + '<rss><channel><item><title>\u4e2d\u6587</title></item></channel></rss>'.encode('utf-16-le')
 CONTROLS = b'<rss><channel><item><title>a\x01b\x0bc\xef\xbf\xbe</title></item></channel></rss>'
+JAPANESE = '<title>\u65e5\u672c\u8a9e \uff76\uff85 ~\\</title>'
+CHINESE = '<title>\u4e2d\u6587\u3001\u7e41\u9ad4</title>'
+KOREAN = '<title>\ud55c\uad6d\uc5b4 \uac02</title>'
 TAGS = b'<p>a</p> <> <<b>> <a\rb> x\xe2\x80\xa8<y> <!-- c --> <br/>'
 
 FEEDS = [RSS, RDF, ATOM, DOCTYPE, LAUGHS, LATIN1, UTF16, CONTROLS]
@@ -58,6 +61,10 @@ def seeds():
                    b'\x00text/xml; charset=utf-16\n' + UTF16[2:], b'\x01' + RSS, b'\x02' + LATIN1,
                    b'\x03' + UTF16, b'\x03\xef\xbb\xbf' + RSS, b'\x03\xfe\xff\x00<\x00r',
                    b'\x03<?xml version="1.0" encoding="windows-1251"?><r>\xc0</r>', b'\x01bad \xc3\x28 \xed\xa0\x80']
+    # decode_body, modes 4-11: the multi-byte encodings, in the order of the target's list.
+    legacy = [('shift_jis', JAPANESE), ('euc_jp', JAPANESE), ('iso2022_jp_ext', JAPANESE), ('gb18030', CHINESE),
+              ('big5hkscs', CHINESE), ('euc_kr', KOREAN), ('utf-16-be', KOREAN), ('utf-16-le', CHINESE + '\U0001F600')]
+    decode_body += [bytes([4 + mode]) + text.encode(codec) + b'\x81' for mode, (codec, text) in enumerate(legacy)]
     cleaning = feeds + [TAGS, b'<!doctype x>a<!DOCTYPE\r>b<!DOCTYPE >>', b'\x00\x1f\t\n\r']
     address_lines = [b'https://a.example/feed\r\nhttps://b.example/rss\r\n', b'a\rb\nc\r\n\nd\n',
                      b'\r\n\r\n', b'only\n', b'\xff\xfe\x00bin\r\x00']

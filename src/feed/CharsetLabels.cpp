@@ -127,7 +127,12 @@ std::string_view charsetFromXmlDeclaration(std::string_view body) {
 }
 
 std::string normalisedCharset(std::string_view label) {
-    return lowerCased(trimmed(label));
+    constexpr std::string_view kAsciiWhiteSpace = " \t\n\f\r";
+    const std::size_t first = label.find_first_not_of(kAsciiWhiteSpace);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return lowerCased(label.substr(first, label.find_last_not_of(kAsciiWhiteSpace) + 1 - first));
 }
 
 }  // namespace lumeward::feed

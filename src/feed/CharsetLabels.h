@@ -24,7 +24,7 @@ std::string_view charsetFromContentType(std::string_view contentType);
 // A UTF-16 or UTF-32 name in a declaration readable as ASCII is not returned.
 std::string_view charsetFromXmlDeclaration(std::string_view body);
 
-// A label without surrounding white space and in lower case, ready to compare.
+// A label without surrounding ASCII white space (form feed included) and in lower case.
 std::string normalisedCharset(std::string_view label);
 
 }  // namespace lumeward::feed

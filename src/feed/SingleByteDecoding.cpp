@@ -1,0 +1,16 @@
+#include "feed/SingleByteDecoding.h"
+
+#include "feed/AsciiCompatibleDecoding.h"
+#include "feed/Utf8.h"
+
+namespace lumeward::feed {
+
+std::string decodeSingleByte(std::string_view bytes, const std::array<char16_t, 128>& highBytes) {
+    return decodeAsciiCompatible(bytes, [&highBytes](std::string_view rest, char*& out) {
+        const char16_t codePoint = highBytes[static_cast<unsigned char>(rest.front()) - 0x80];
+        out = writeUtf8(out, codePoint == 0 ? 0xFFFD : codePoint);
+        return std::size_t{1};
+    });
+}
+
+}  // namespace lumeward::feed
