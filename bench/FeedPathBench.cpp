@@ -109,6 +109,7 @@ public:
     std::string takeResponseText() override {
         return decodeResponseBody(std::move(m_body), "application/xml");
     }
+    std::string retryAfter() const override { return {}; }
 
 private:
     std::string m_name;

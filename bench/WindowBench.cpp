@@ -43,7 +43,12 @@ public:
         return std::nullopt;
     }
     QStringList openFiles(QWidget*, const QString&, const QString&) override { return {}; }
-    std::optional<QString> chooseFolder(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> saveFile(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
 };
 
 // The longest wait between two turns of the event loop while it runs.
@@ -211,7 +216,8 @@ void resultList(int rows, bool paint) {
     }
     QApplication::processEvents();
     std::printf("result list alone, %d rows%s: %lld ms, %.0f MB more resident\n", rows,
-                paint ? ", repainted after every feed" : "", static_cast<long long>(clock.elapsed()),
+                paint ? ", repainted after every feed" : "",
+                static_cast<long long>(clock.elapsed()),
                 static_cast<double>(residentKiB() - before) / 1024.0);
 }
 

@@ -30,6 +30,7 @@ public:
     std::string takeResponseText() override {
         return feed::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
     }
+    std::string retryAfter() const override { return {}; }
 
 private:
     std::string m_body;

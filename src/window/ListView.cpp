@@ -173,6 +173,8 @@ void ListView::setAllChecked(bool checked) {
 void ListView::ensureVisible(qsizetype index) {
     const int row = toModelPosition(index);
     if (m_model->hasRow(row)) {
+        // Rows just inserted are not yet in the scroll range, which would cut the scroll short.
+        executeDelayedItemsLayout();
         scrollTo(m_model->index(row, 0), QAbstractItemView::EnsureVisible);
     }
 }

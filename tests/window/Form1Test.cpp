@@ -299,11 +299,16 @@ TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless)
     EXPECT_EQ(dialogs.shown[1].icon, Dialogs::Icon::Warning);
 }
 
-TEST_F(Form1Test, ASingleAddressIsRetrieved) {
-    addresses(1);
+TEST_F(Form1Test, OneFeedAtATimeEndsWithTheNewestRowInView) {
+    SaveSetting("Kelvarin", "Lumeward", "Feeds Read At Once", "1");
+    addresses(5);
     click(m_form->PushButton2());
     waitForTheRun();
-    EXPECT_EQ(rows(), "1.1+ 1.2+");
+    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+ 3.1+ 3.2+ 4.1+ 4.2+ 5.1+ 5.2+");
+    const ListView& list = *m_form->ListView2();
+    EXPECT_TRUE(list.viewport()->rect().contains(list.visualRect(list.model()->index(9, 0))));
+    EXPECT_FALSE(list.viewport()->rect().contains(list.visualRect(list.model()->index(0, 0))))
+        << "scrolled, not merely short";
 }
 
 TEST_F(Form1Test, AStalledServerNeitherFreezesTheWindowNorHoldsUpStopOrClose) {
