@@ -74,27 +74,36 @@ struct WindowFigures {
     qsizetype rows = 0;
 };
 
+// The real window with the farm's addresses listed, reading `jobs` feeds at once;
+// `loop` runs until the window shows a message.
+struct BenchWindow {
+    BenchDialogs dialogs;
+    Form1 form{dialogs};
+    QEventLoop loop;
+
+    BenchWindow(const FeedFarm& farm, int jobs) {
+        lumeward::window::SaveSetting("Kelvarin", "Lumeward", "Feeds Read At Once",
+                                      QString::number(jobs));
+        form.setPause([](double) {});
+        form.Form_Load();
+        form.show();
+        for (const auto& address : farm.addresses()) {
+            form.ListView1()->add(QString::fromStdString(address));
+        }
+        QApplication::processEvents();
+        dialogs.waiting = &loop;
+    }
+};
+
 // A whole run of the real window over the farm's feeds, jobs at once.
 WindowFigures runWindow(const FeedFarm& farm, int jobs) {
-    lumeward::window::SaveSetting("Kelvarin", "Lumeward", "Feeds Read At Once",
-                                  QString::number(jobs));
-    BenchDialogs dialogs;
-    Form1 form(dialogs);
-    form.setPause([](double) {});
-    form.Form_Load();
-    form.show();
-    for (const auto& address : farm.addresses()) {
-        form.ListView1()->add(QString::fromStdString(address));
-    }
-    QApplication::processEvents();
-    QEventLoop loop;
-    dialogs.waiting = &loop;
+    BenchWindow window(farm, jobs);
     const LoopWatch watch;
     QElapsedTimer clock;
     clock.start();
-    form.PushButton2_Click();
-    loop.exec();
-    return {clock.elapsed(), watch.longestMs(), form.ListView2()->count()};
+    window.form.PushButton2_Click();
+    window.loop.exec();
+    return {clock.elapsed(), watch.longestMs(), window.form.ListView2()->count()};
 }
 
 void windowRuns() {
@@ -134,17 +143,8 @@ void stalledRun() {
                          .hosts = 20,
                          .delay = std::chrono::milliseconds(100),
                          .stalledFeed = 0});
-    lumeward::window::SaveSetting("Kelvarin", "Lumeward", "Feeds Read At Once", "8");
-    BenchDialogs dialogs;
-    Form1 form(dialogs);
-    form.setPause([](double) {});
-    form.Form_Load();
-    form.show();
-    for (const auto& address : farm.addresses()) {
-        form.ListView1()->add(QString::fromStdString(address));
-    }
-    QEventLoop loop;
-    dialogs.waiting = &loop;
+    BenchWindow window(farm, 8);
+    Form1& form = window.form;
     QElapsedTimer clock, stopClock;
     qint64 othersIn = 0;
     QTimer poll;
@@ -158,12 +158,12 @@ void stalledRun() {
     clock.start();
     poll.start(1);
     form.PushButton2_Click();
-    loop.exec();
+    window.loop.exec();
     std::printf(
         "window run with one stalled server among 200: the other feeds' rows in after %lld "
         "ms; Stop to \"Done.\" %lld ms (%s)\n",
         static_cast<long long>(othersIn), static_cast<long long>(stopClock.elapsed()),
-        qPrintable(dialogs.last.section('\n', -1)));
+        qPrintable(window.dialogs.last.section('\n', -1)));
 }
 
 long residentKiB() {
