@@ -20,6 +20,8 @@ inline constexpr std::int32_t kCannotCreateComponent = 429;
 inline constexpr std::int32_t kInvalidPath = 1001;
 inline constexpr std::int32_t kInternal = 1002;
 inline constexpr std::int32_t kNotWellFormed = 1003;
+// The read was stopped before a document came in.
+inline constexpr std::int32_t kStopped = 1004;
 }  // namespace error_numbers
 
 // How a component call fails: a number and a text, as the component reports them.

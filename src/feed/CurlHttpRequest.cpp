@@ -264,9 +264,6 @@ void CurlHttpRequest::send() {
             CURLE_FILESIZE_EXCEEDED,
             "Response from " + m_url + " is larger than " + describeSize(m_limits.maxBodyBytes));
     }
-    if (result == CURLE_ABORTED_BY_CALLBACK) {
-        throw ComponentError(result, "Stopped before " + m_url + " was read");
-    }
     if (result == CURLE_OPERATION_TIMEDOUT && ranOutOfTime) {
         throw ComponentError(
             result, "Timed out after " + std::to_string(m_limits.totalTime.count()) + " seconds");

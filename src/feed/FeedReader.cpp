@@ -113,6 +113,11 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
                             document->loadError());
             }
         }
+        // Whether the stop came before the first request or cut one short.
+        if (document->isEmpty() && m_stopToken.stop_requested()) {
+            RecordError(error_numbers::kStopped,
+                        "Stopped before " + std::string(sURL) + " was read");
+        }
         const bool parsed = !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
         return parsed && m_lastHttpStatus == 200;
     } catch (...) {

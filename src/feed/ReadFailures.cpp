@@ -19,7 +19,7 @@ std::string_view failureInFewWords(std::int32_t errorCode) {
             return "Could not connect";
         case CURLE_OPERATION_TIMEDOUT:
             return "Timed out";
-        case CURLE_ABORTED_BY_CALLBACK:
+        case error_numbers::kStopped:
             return "Stopped";
         case CURLE_TOO_MANY_REDIRECTS:
             return "Too many redirects";
