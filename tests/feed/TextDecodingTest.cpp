@@ -120,6 +120,8 @@ TEST(TextDecoding, EachInvalidSequenceIsOneReplacementAndDecodingResumesAsBrowse
         {"utf-16be", "\0a\xD8\x3D\xDE\x00"s, "a" + smiley},
         {"utf-16", "a\0"s, "a"},  // little-endian, as browsers read it
         {"iso-2022-kr", "abc", bad},
+        // A label only iconv knows: after an invalid byte it resumes, a cut-off end is one.
+        {"eucjp", "\xA4\xA2\xFF\xA4\xA2\xA4", "\xE3\x81\x82" + bad + "\xE3\x81\x82" + bad},
         {"replacement", "", ""},
         {"x-user-defined",
          "\x80\xFF"

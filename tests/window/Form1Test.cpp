@@ -231,6 +231,8 @@ TEST_F(Form1Test, AddressesComeAsTypedOrFromAFileAndBadFilesAreReported) {
     }
     loadFile(m_files.path() / "missing.txt");
     loadFile(m_files.path());
+    m_dialogs.openAnswers.push_back({"a.txt", "b.txt"});  // two files: one message, none read
+    m_form->PushButton6_Click();
     // A file that is not UTF-8 reads as Windows-1252, a NUL stays, 100,000 lines all come
     // (hidden: a shown list lays out every row again at each pause, which would take minutes).
     std::string lines = "caf\xc3\xa9\r\n\xff\xed\xa0\x80\r\n" + std::string("a\0b\r\n", 5);
@@ -248,9 +250,10 @@ TEST_F(Form1Test, AddressesComeAsTypedOrFromAFileAndBadFilesAreReported) {
     EXPECT_EQ(listed.back(), "http://host/100000");
     EXPECT_FALSE(m_form->ListView1()->model()->index(0, 0).data(Qt::CheckStateRole).isValid());
     const QStringList shown = boxes();
-    ASSERT_EQ(shown.size(), 8);
+    ASSERT_EQ(shown.size(), 10);
     EXPECT_EQ(shown[4], "File not found");
     EXPECT_TRUE(shown[6].contains(QString::fromStdString(m_files.path().string())));
+    EXPECT_EQ(shown[8], "Please select just one file.");
 }
 
 TEST_F(Form1Test, TheSameInputWhenIdleDoesItsWorkAndWhenBusyIsIgnoredOrHarmless) {
