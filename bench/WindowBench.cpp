@@ -114,27 +114,24 @@ void windowRuns() {
                     feeds, static_cast<long long>(figures.runMs),
                     static_cast<long long>(figures.rows));
     }
-    {
-        const FeedFarm farm({.feeds = 200, .itemsPerFeed = 50});
+    // Each beside the same run one feed at a time.
+    const auto runBothWays = [](const char* shape, const FeedFarm& farm) {
         for (const int jobs : {8, 1}) {
             const auto figures = runWindow(farm, jobs);
             std::printf(
-                "window run, 200 feeds x 50 items at once, jobs %d: %lld ms to \"Done.\", "
-                "longest loop wait %lld ms, %lld rows\n",
-                jobs, static_cast<long long>(figures.runMs),
-                static_cast<long long>(figures.longestGapMs), static_cast<long long>(figures.rows));
+                "window run, %s, jobs %d: %lld ms to \"Done.\", longest loop wait %lld ms, "
+                "%lld rows, most on one host %d\n",
+                shape, jobs, static_cast<long long>(figures.runMs),
+                static_cast<long long>(figures.longestGapMs), static_cast<long long>(figures.rows),
+                farm.mostAtOnceOnOneHost());
         }
-    }
-    const FeedFarm farm(
-        {.feeds = 200, .itemsPerFeed = 20, .hosts = 20, .delay = std::chrono::milliseconds(100)});
-    for (const int jobs : {8, 1}) {
-        const auto figures = runWindow(farm, jobs);
-        std::printf(
-            "window run, 200 feeds x 20 items on 20 hosts 100 ms late, jobs %d: %lld ms, "
-            "longest loop wait %lld ms, most on one host %d\n",
-            jobs, static_cast<long long>(figures.runMs),
-            static_cast<long long>(figures.longestGapMs), farm.mostAtOnceOnOneHost());
-    }
+    };
+    runBothWays("200 feeds x 50 items at once", FeedFarm({.feeds = 200, .itemsPerFeed = 50}));
+    runBothWays("200 feeds x 20 items on 20 hosts 100 ms late",
+                FeedFarm({.feeds = 200,
+                          .itemsPerFeed = 20,
+                          .hosts = 20,
+                          .delay = std::chrono::milliseconds(100)}));
 }
 
 void stalledRun() {
