@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 namespace {
 
-using lumeward::feed::decodeResponseBody;
+using lumeward::text::decodeResponseBody;
 
 constexpr std::size_t kBodyBytes = 10'000'000;
 

@@ -18,7 +18,7 @@
 
 #include "feed/FeedReader.h"
 #include "feed/HttpRequest.h"
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 namespace {
 
@@ -107,7 +107,7 @@ public:
     std::string statusText() const override { return "OK"; }
     std::int32_t status() const override { return 200; }
     std::string takeResponseText() override {
-        return decodeResponseBody(std::move(m_body), "application/xml");
+        return lumeward::text::decodeResponseBody(std::move(m_body), "application/xml");
     }
     std::string retryAfter() const override { return {}; }
 

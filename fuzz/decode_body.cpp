@@ -2,7 +2,7 @@
 // is always valid UTF-8, and the two fixed encodings keep what they promise.
 #include <algorithm>
 
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 #include "support/FuzzChecks.h"
 
 void lumeward::fuzz::fuzzOne(std::string_view input) {
@@ -27,7 +27,7 @@ void lumeward::fuzz::fuzzOne(std::string_view input) {
         contentType = input.substr(0, end);
         body = input.substr(std::min(end + 1, input.size()));
     }
-    const std::string text = feed::decodeResponseBody(std::string(body), contentType);
+    const std::string text = text::decodeResponseBody(std::string(body), contentType);
     check(isValidUtf8(text), "decoded text is not valid UTF-8");
     // A body that might open with a byte-order mark overrides the header.
     if (!body.empty() && std::string_view("\xEF\xFE\xFF\0", 4).find(body[0]) != body.npos) {

@@ -7,7 +7,7 @@
 #include "feed/ComponentRegistry.h"
 #include "feed/FeedReader.h"
 #include "feed/HttpRequest.h"
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 #include "support/FuzzChecks.h"
 
 namespace {
@@ -28,7 +28,7 @@ public:
     std::string statusText() const override { return "OK"; }
     std::int32_t status() const override { return 200; }
     std::string takeResponseText() override {
-        return feed::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
+        return text::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
     }
     std::string retryAfter() const override { return {}; }
 

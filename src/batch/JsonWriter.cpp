@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "feed/Utf8.h"
+#include "text/Utf8.h"
 
 namespace lumeward::batch {
 
@@ -54,13 +54,13 @@ void appendJsonString(std::string& out, std::string_view text) {
             continue;
         }
         if (c >= 0x80) {
-            const auto sequence = feed::readUtf8Sequence(text.substr(i));
+            const auto sequence = text::readUtf8Sequence(text.substr(i));
             if (sequence.valid) {
                 i += sequence.length;
                 continue;
             }
             out.append(text, runStart, i - runStart);
-            out += feed::kReplacementCharacter;
+            out += text::kReplacementCharacter;
             i += sequence.length;
         } else {
             out.append(text, runStart, i - runStart);

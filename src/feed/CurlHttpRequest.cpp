@@ -1,6 +1,6 @@
 #include "feed/CurlHttpRequest.h"
 
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 #include <curl/curl.h>
 
@@ -303,7 +303,7 @@ std::string CurlHttpRequest::retryAfter() const {
 }
 
 std::string CurlHttpRequest::takeResponseText() {
-    return decodeResponseBody(std::exchange(m_body, {}), m_contentType);
+    return text::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
 }
 
 }  // namespace lumeward::feed

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 #include "workflows/OpmlFile.h"
 
 namespace lumeward::workflows {
@@ -110,7 +110,7 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
             throwReadError(path, errno);
         }
     }
-    const std::string text = feed::decodeResponseBody(std::move(content), {});
+    const std::string text = text::decodeResponseBody(std::move(content), {});
     if (isOpmlDocument(text)) {
         auto opml = readOpml(text);
         if (!opml.error.empty()) {

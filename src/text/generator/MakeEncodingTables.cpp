@@ -1,5 +1,5 @@
 // Compiles the WHATWG Encoding Standard's data (data/whatwg/) into the tables that
-// feed/EncodingTables.h declares. Usage: MakeEncodingTables DATA_FOLDER OUTPUT_FILE
+// text/EncodingTables.h declares. Usage: MakeEncodingTables DATA_FOLDER OUTPUT_FILE
 // Anything unexpected in the data stops the build instead of compiling a wrong table.
 #include <algorithm>
 #include <cstdint>
@@ -131,8 +131,8 @@ void writeTables(const fs::path& folder, std::ostream& out) {
     out << "// Generated from data/whatwg/ by MakeEncodingTables; do not edit.\n"
            "// WHATWG Encoding Standard data, copyright WHATWG (Apple, Google, Mozilla,\n"
            "// Microsoft), CC BY 4.0; where incorporated into source code, BSD 3-Clause.\n"
-           "#include \"feed/EncodingTables.h\"\n\n"
-           "namespace lumeward::feed::tables {\n\nnamespace {\n\n"
+           "#include \"text/EncodingTables.h\"\n\n"
+           "namespace lumeward::text::tables {\n\nnamespace {\n\n"
            "constexpr EncodingLabel kLabelData[] = {\n";
     for (const auto& [label, encoding] : readLabels(folder / "encodings.json")) {
         out << "    {\"" << label << "\", \"" << encoding << "\"},\n";
@@ -179,7 +179,7 @@ void writeTables(const fs::path& folder, std::ostream& out) {
         out << "constinit const std::span<const " << multiByte.type << "> " << multiByte.variable
             << "Index = " << multiByte.variable << "Data;\n";
     }
-    out << "\n}  // namespace lumeward::feed::tables\n";
+    out << "\n}  // namespace lumeward::text::tables\n";
 }
 
 }  // namespace

@@ -14,13 +14,13 @@
 #include <utility>
 #include <vector>
 
-#include "feed/TextDecoding.h"
-#include "feed/Utf8.h"
+#include "text/TextDecoding.h"
+#include "text/Utf8.h"
 
 namespace {
 
-using lumeward::feed::appendUtf8;
-using lumeward::feed::decodeResponseBody;
+using lumeward::text::appendUtf8;
+using lumeward::text::decodeResponseBody;
 
 const std::filesystem::path kData = LUMEWARD_WHATWG_DATA_DIR;
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 // The encodings of the WHATWG Encoding Standard, by the decoder each needs.
 enum class EncodingKind {
@@ -31,4 +31,4 @@ struct Encoding {
 // ASCII case or surrounding white space; none for a label the table lacks.
 std::optional<Encoding> encodingForLabel(std::string_view label);
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

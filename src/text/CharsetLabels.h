@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 // Where a response body names its encoding, in the order decodeResponseBody asks.
 // Each look-up returns a view into its argument, or an empty view when nothing is named.
@@ -27,4 +27,4 @@ std::string_view charsetFromXmlDeclaration(std::string_view body);
 // A label without surrounding ASCII white space (form feed included) and in lower case.
 std::string normalisedCharset(std::string_view label);
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

@@ -8,7 +8,7 @@
 // The WHATWG Encoding Standard's labels and indexes (data/whatwg/), compiled at build
 // time by generator/MakeEncodingTables.cpp. An index maps a pointer to a code point;
 // 0 marks a pointer the index leaves undefined, as no index maps one to U+0000.
-namespace lumeward::feed::tables {
+namespace lumeward::text::tables {
 
 struct EncodingLabel {
     std::string_view label;     // lower case
@@ -34,4 +34,4 @@ extern const std::span<const char16_t> kJis0208Index;
 extern const std::span<const char16_t> kJis0212Index;
 extern const std::span<const char16_t> kEucKrIndex;
 
-}  // namespace lumeward::feed::tables
+}  // namespace lumeward::text::tables

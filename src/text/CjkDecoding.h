@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 // The multi-byte decoders of the WHATWG Encoding Standard for Chinese, Japanese and Korean.
 // Each follows the standard's decoder step by step: a byte sequence the encoding does not
@@ -16,4 +16,4 @@ std::string decodeIso2022Jp(std::string_view bytes);
 std::string decodeShiftJis(std::string_view bytes);
 std::string decodeEucKr(std::string_view bytes);
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

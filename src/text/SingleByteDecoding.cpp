@@ -1,9 +1,9 @@
-#include "feed/SingleByteDecoding.h"
+#include "text/SingleByteDecoding.h"
 
-#include "feed/AsciiCompatibleDecoding.h"
-#include "feed/Utf8.h"
+#include "text/AsciiCompatibleDecoding.h"
+#include "text/Utf8.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 std::string decodeSingleByte(std::string_view bytes, const std::array<char16_t, 128>& highBytes) {
     return decodeAsciiCompatible(bytes, [&highBytes](std::string_view rest, char*& out) {
@@ -13,4 +13,4 @@ std::string decodeSingleByte(std::string_view bytes, const std::array<char16_t, 
     });
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

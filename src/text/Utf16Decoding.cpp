@@ -1,10 +1,10 @@
-#include "feed/Utf16Decoding.h"
+#include "text/Utf16Decoding.h"
 
 #include <cstddef>
 
-#include "feed/Utf8.h"
+#include "text/Utf8.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 std::string decodeUtf16(std::string_view bytes, std::endian order) {
     const auto unitAt = [bytes, order](std::size_t pos) {
@@ -41,4 +41,4 @@ std::string decodeUtf16(std::string_view bytes, std::endian order) {
     return text;
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

@@ -1,4 +1,4 @@
-#include "feed/CjkDecoding.h"
+#include "text/CjkDecoding.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,11 +7,11 @@
 #include <optional>
 #include <span>
 
-#include "feed/AsciiCompatibleDecoding.h"
-#include "feed/EncodingTables.h"
-#include "feed/Utf8.h"
+#include "text/AsciiCompatibleDecoding.h"
+#include "text/EncodingTables.h"
+#include "text/Utf8.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 namespace {
 
@@ -326,4 +326,4 @@ std::string decodeEucKr(std::string_view bytes) {
     return decodeWith<decodeEucKrSequence>(bytes);
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

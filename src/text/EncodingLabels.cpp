@@ -1,13 +1,13 @@
-#include "feed/EncodingLabels.h"
+#include "text/EncodingLabels.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
-#include "feed/CharsetLabels.h"
-#include "feed/EncodingTables.h"
+#include "text/CharsetLabels.h"
+#include "text/EncodingTables.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 namespace {
 
@@ -72,4 +72,4 @@ std::optional<Encoding> encodingForLabel(std::string_view label) {
     return encodingNamed(found->encoding);
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 // Decodes by the C library's converter, for a charset label the WHATWG Encoding Standard
 // does not know ("IBM855", "UTF-32LE", ...). Each byte sequence the converter rejects
@@ -13,4 +13,4 @@ namespace lumeward::feed {
 // than a charset ("//TRANSLIT").
 std::optional<std::string> decodeWithIconv(std::string_view label, std::string_view bytes);
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

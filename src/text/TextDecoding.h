@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 // Turns a response body into UTF-8 text, choosing the encoding by, in order:
 // a byte-order mark; the charset of the Content-Type header; the encoding named
@@ -14,4 +14,4 @@ namespace lumeward::feed {
 // are invalid in the chosen encoding become U+FFFD; nothing else is lost.
 std::string decodeResponseBody(std::string&& body, std::string_view contentType);
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

@@ -1,11 +1,11 @@
-#include "feed/Utf8.h"
+#include "text/Utf8.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <utility>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 namespace {
 
@@ -119,4 +119,4 @@ void appendUtf8(std::string& text, char32_t codePoint) {
     text.append(bytes, writeUtf8(bytes, codePoint));
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

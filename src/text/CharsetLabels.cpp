@@ -1,10 +1,10 @@
-#include "feed/CharsetLabels.h"
+#include "text/CharsetLabels.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 namespace {
 
@@ -135,4 +135,4 @@ std::string normalisedCharset(std::string_view label) {
     return lowerCased(label.substr(first, label.find_last_not_of(kAsciiWhiteSpace) + 1 - first));
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

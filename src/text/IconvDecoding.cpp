@@ -1,4 +1,4 @@
-#include "feed/IconvDecoding.h"
+#include "text/IconvDecoding.h"
 
 #include <iconv.h>
 
@@ -8,10 +8,10 @@
 #include <memory>
 #include <utility>
 
-#include "feed/CharsetLabels.h"
-#include "feed/Utf8.h"
+#include "text/CharsetLabels.h"
+#include "text/Utf8.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::optional<std::string> decodeWithIconv(std::string_view label, std::string_v
     return decodeUtf8(std::move(text));
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

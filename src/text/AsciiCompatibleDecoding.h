@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "feed/Utf8.h"
+#include "text/Utf8.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 // The most text one sequence decodes to: two code points (a Big5 letter and its mark).
 inline constexpr std::size_t kSequenceTextBytes = 8;
@@ -46,4 +46,4 @@ std::string decodeAsciiCompatible(std::string_view bytes, DecodeSequence decodeS
     return text;
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

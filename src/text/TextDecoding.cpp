@@ -1,18 +1,18 @@
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 #include <bit>
 #include <optional>
 #include <utility>
 
-#include "feed/CharsetLabels.h"
-#include "feed/CjkDecoding.h"
-#include "feed/EncodingLabels.h"
-#include "feed/IconvDecoding.h"
-#include "feed/SingleByteDecoding.h"
-#include "feed/Utf16Decoding.h"
-#include "feed/Utf8.h"
+#include "text/CharsetLabels.h"
+#include "text/CjkDecoding.h"
+#include "text/EncodingLabels.h"
+#include "text/IconvDecoding.h"
+#include "text/SingleByteDecoding.h"
+#include "text/Utf16Decoding.h"
+#include "text/Utf8.h"
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 namespace {
 
@@ -68,4 +68,4 @@ std::string decodeResponseBody(std::string&& body, std::string_view contentType)
     return decode(encodingForLabel("windows-1252").value(), std::move(body));
 }
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumeward::feed {
+namespace lumeward::text {
 
 inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";  // U+FFFD
 
@@ -54,4 +54,4 @@ inline char* writeUtf8(char* out, char32_t codePoint) {
 // Appends a Unicode scalar value as UTF-8.
 void appendUtf8(std::string& text, char32_t codePoint);
 
-}  // namespace lumeward::feed
+}  // namespace lumeward::text

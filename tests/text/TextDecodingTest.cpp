@@ -1,11 +1,11 @@
-#include "feed/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace std::string_literals;
-using lumeward::feed::decodeResponseBody;
+using lumeward::text::decodeResponseBody;
 
 // 0xC1 is U+0430 in KOI8-R, U+0391 in ISO-8859-7 and U+00C1 in Windows-1252.
 TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
