@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -117,10 +118,10 @@ void Form1::createControls() {
         tr("The feeds to retrieve. Double-click an address or press Delete to remove it."));
 
     m_pushButton1 =
-        makeButton(this, "PushButton1", tr("Add RSS Feed URL"), twipsRect(120, 2480, 3255, 405));
-    m_pushButton6 = makeButton(this, "PushButton6", tr("Load RSS URLs From File"),
+        makeButton(this, "PushButton1", tr("&Add RSS Feed URL"), twipsRect(120, 2480, 3255, 405));
+    m_pushButton6 = makeButton(this, "PushButton6", tr("&Load RSS URLs From File"),
                                twipsRect(3480, 2480, 3120, 405));
-    m_pushButton2 = makeButton(this, "PushButton2", tr("Start Retrieving Data"),
+    m_pushButton2 = makeButton(this, "PushButton2", tr("&Start Retrieving Data"),
                                twipsRect(120, 2980, 6480, 405));
 
     m_listView2 = new ListView(true, this);
@@ -134,11 +135,11 @@ void Form1::createControls() {
            "saved."));
 
     m_pushButton4 =
-        makeButton(this, "PushButton4", tr("Check All"), twipsRect(120, 5860, 3255, 405));
+        makeButton(this, "PushButton4", tr("&Check All"), twipsRect(120, 5860, 3255, 405));
     m_pushButton5 =
-        makeButton(this, "PushButton5", tr("Uncheck All"), twipsRect(3480, 5860, 3120, 405));
+        makeButton(this, "PushButton5", tr("&Uncheck All"), twipsRect(3480, 5860, 3120, 405));
 
-    m_frame1 = new QGroupBox(tr("Save Text File(s) To This Folder"), this);
+    m_frame1 = new QGroupBox(tr("Save Text File(s) To This &Folder"), this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
     m_frame1->setGeometry(twipsRect(120, 6350, 6480, 800));
     m_frame1->setFont(listFont);
@@ -155,7 +156,7 @@ void Form1::createControls() {
     m_pushButton8->setAccessibleName(tr("Browse for output folder"));
     m_pushButton8->setAccessibleDescription(tr("Choose the folder the results are saved to."));
 
-    m_pushButton3 = makeButton(this, "PushButton3", tr("Save Results As HTML"),
+    m_pushButton3 = makeButton(this, "PushButton3", tr("Save Results As &HTML"),
                                twipsRect(120, 7280, 6480, 405));
 
     m_progressBar1 = new QProgressBar(this);
@@ -167,17 +168,17 @@ void Form1::createControls() {
     m_progressBar1->setAccessibleName(tr("Retrieval progress"));
     m_progressBar1->setAccessibleDescription(tr("How much of the feed list has been retrieved."));
 
-    // Keyboard order: the lists first, then the result buttons, the folder, the
-    // feed buttons.
-    QWidget::setTabOrder(m_listView1, m_listView2);
-    QWidget::setTabOrder(m_listView2, m_pushButton4);
-    QWidget::setTabOrder(m_pushButton4, m_pushButton5);
-    QWidget::setTabOrder(m_pushButton5, m_pushButton3);
-    QWidget::setTabOrder(m_pushButton3, m_text1);
-    QWidget::setTabOrder(m_text1, m_pushButton8);
-    QWidget::setTabOrder(m_pushButton8, m_pushButton1);
-    QWidget::setTabOrder(m_pushButton1, m_pushButton6);
-    QWidget::setTabOrder(m_pushButton6, m_pushButton2);
+    // "..." has no letter to underline: Alt+B ("browse") is its key, named in its tooltip.
+    m_pushButton8->setShortcut(QKeySequence(tr("Alt+B")));
+    m_pushButton8->setToolTip(tr("Browse for output folder (Alt+B)"));
+
+    // Keyboard order: top to bottom, left to right.
+    QWidget* const order[] = {m_listView1,   m_pushButton1, m_pushButton6, m_pushButton2,
+                              m_listView2,   m_pushButton4, m_pushButton5, m_text1,
+                              m_pushButton8, m_pushButton3};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void Form1::connectHandlers() {
@@ -287,14 +288,14 @@ void Form1::PushButton2_Click() {
     connect(m_retrieval, &RetrievalInWindow::progressed, this, &Form1::setProgress);
     connect(m_retrieval, &RetrievalInWindow::finished, this, &Form1::endRetrieval,
             Qt::QueuedConnection);
-    m_pushButton2->setText(tr("Stop Retrieving Data"));
+    m_pushButton2->setText(tr("&Stop Retrieving Data"));
 }
 
 void Form1::endRetrieval() {
     const std::size_t failed = m_retrieval->failedCount();
     const std::size_t count = m_retrieval->feedCount();
     delete std::exchange(m_retrieval, nullptr);
-    m_pushButton2->setText(tr("Start Retrieving Data"));
+    m_pushButton2->setText(tr("&Start Retrieving Data"));
     if (m_closing) {
         return;
     }

@@ -73,7 +73,7 @@ protected:
         return texts;
     }
     bool idle() const {
-        return m_form->PushButton2()->text() == "Start Retrieving Data" &&
+        return m_form->PushButton2()->text() == "&Start Retrieving Data" &&
                m_form->MousePointer() == 0;
     }
     void waitForTheRun() {
@@ -143,7 +143,7 @@ protected:
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, first);
         // Only when no run is under way: during one, this button stops it.
-        if (m_form->PushButton2()->text() == "Start Retrieving Data") {
+        if (m_form->PushButton2()->text() == "&Start Retrieving Data") {
             click(m_form->PushButton2());
         }
         // Check All, Uncheck All, then the space bar on the first result.
@@ -207,7 +207,51 @@ TEST_F(Form1Test, ControlsFitTheFixedWhiteWindowWithoutOverlapAndTabInOrder) {
     for (int i = 0; i < 10; ++i, QTest::keyClick(m_form->focusWidget(), Qt::Key_Tab)) {
         order << m_form->focusWidget()->objectName();
     }
-    EXPECT_EQ(order.join(' ').remove("PushButton"), "ListView1 ListView2 4 5 3 Text1 8 1 6 2");
+    EXPECT_EQ(order.join(' ').remove("PushButton"), "ListView1 1 6 2 ListView2 4 5 Text1 8 3");
+}
+
+TEST_F(Form1Test, EachButtonAndTheFolderFieldAnswerTheirOwnAltLetter) {
+    // The caption shown, its letter underlined; "..." has no letter, so its key is named
+    // in its tooltip instead.
+    const struct {
+        char key;
+        QAbstractButton* button;
+        QString caption;
+    } table[] = {
+        {'A', m_form->PushButton1(), "&Add RSS Feed URL"},
+        {'L', m_form->PushButton6(), "&Load RSS URLs From File"},
+        {'S', m_form->PushButton2(), "&Start Retrieving Data"},
+        {'C', m_form->PushButton4(), "&Check All"},
+        {'U', m_form->PushButton5(), "&Uncheck All"},
+        {'B', m_form->PushButton8(), "..."},
+        {'H', m_form->PushButton3(), "Save Results As &HTML"},
+        {'F', nullptr, "Save Text File(s) To This &Folder"},
+    };
+    QStringList clicked;
+    for (const auto& row : table) {
+        if (row.button) {
+            QObject::connect(row.button, &QAbstractButton::clicked,
+                             [&clicked, &row] { clicked << row.button->objectName(); });
+        }
+    }
+    QApplication::setActiveWindow(m_form.get());
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.key);
+        clicked.clear();
+        m_form->ListView1()->setFocus();
+        QTest::keyClick(m_form.get(), Qt::Key(row.key), Qt::AltModifier);
+        if (row.button) {
+            EXPECT_EQ(row.button->text(), row.caption);
+            // A button's letter clicks it as the pointer would: down, then up a moment later.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !clicked.isEmpty(); }, 1000));
+            EXPECT_EQ(clicked, QStringList{row.button->objectName()});
+        } else {
+            EXPECT_EQ(m_form->Frame1()->title(), row.caption);
+            EXPECT_TRUE(clicked.isEmpty());
+            EXPECT_EQ(m_form->focusWidget(), m_form->Text1());
+        }
+    }
+    EXPECT_TRUE(m_form->PushButton8()->toolTip().contains("Alt+B"));
 }
 
 TEST_F(Form1Test, PointerIsTheHandOverButtonsAndTheArrowOverTheBareSurfaceUnlessBusy) {
@@ -331,7 +375,7 @@ TEST_F(Form1Test, AStalledServerNeitherFreezesTheWindowNorHoldsUpStopOrClose) {
     clock.start();
     m_timer.start(10);
     click(m_form->PushButton2());
-    EXPECT_EQ(m_form->PushButton2()->text(), "Stop Retrieving Data");
+    EXPECT_EQ(m_form->PushButton2()->text(), "&Stop Retrieving Data");
     ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == "1.1+ 1.2+ 2.1+ 2.2+ 3.1+ 3.2+"; }, 5000));
     EXPECT_EQ(statuses(), (QStringList{"Reading", "2 items", "2 items", "2 items"}));
     QTest::qWait(300);
