@@ -61,4 +61,13 @@ void CenterForm(QWidget& window) {
     }
 }
 
+void bringToFront(QWidget& window) {
+    if (!window.isVisible()) {
+        return;
+    }
+    window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window.raise();
+    window.activateWindow();
+}
+
 }  // namespace lumeward::shell

@@ -19,4 +19,9 @@ QPoint centredFramePosition(const QRect& area, const QSize& frame);
 // as its frame is known.
 void CenterForm(QWidget& window);
 
+// Brings a shown window, minimised or not, in front of the others. A window not
+// yet shown stays hidden. Window managers may only mark it as asking for
+// attention while another program has the focus.
+void bringToFront(QWidget& window);
+
 }  // namespace lumeward::shell
