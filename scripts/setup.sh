@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Lumeward needs, then configures and builds a preset.
-# Usage: scripts/setup.sh [PRESET]   (default: "default"; also "sanitize", "bench", "fuzz")
+# Usage: scripts/setup.sh [PRESET]   (default: "default"; also "sanitize", "tsan", "bench",
+#                                     "fuzz")
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -11,6 +12,7 @@ packages=(
     libcurl4-openssl-dev libpugixml-dev
     qt6-base-dev qt6-svg-dev fonts-liberation
     libcli11-dev libgtest-dev libcpp-httplib-dev libbenchmark-dev
+    scdoc mandoc bash-completion desktop-file-utils appstream
 )
 # The fuzz targets build with clang, whose libFuzzer runtime is a package of its own.
 if [[ "$preset" == fuzz ]]; then

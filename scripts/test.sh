@@ -2,7 +2,8 @@
 # Sets everything up and runs the whole suite twice: a normal build, then an
 # AddressSanitizer + UndefinedBehaviorSanitizer build; then the tests of the
 # side-by-side retrieval and lumeward-batch under ThreadSanitizer; then every
-# fuzz target for a few seconds on its corpus.
+# fuzz target for a few seconds on its corpus. The manual pages, desktop entry,
+# metainfo and completion are checked after the normal build.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -14,6 +15,10 @@ for preset in default sanitize; do
     echo "=== ${preset} tests"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --preset "$preset" --parallel "$jobs"
+    if [[ "$preset" == default ]]; then
+        echo "=== manual pages, desktop entry, metainfo, completion"
+        scripts/lint-desktop.sh build
+    fi
 done
 
 echo "=== tsan build"
