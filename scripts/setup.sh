@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Lumeward needs, then configures and builds a preset.
 # Usage: scripts/setup.sh [PRESET]   (default: "default"; also "sanitize", "tsan", "bench",
-#                                     "fuzz")
+#                                     "fuzz", "package")
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -17,6 +17,10 @@ packages=(
 # The fuzz targets build with clang, whose libFuzzer runtime is a package of its own.
 if [[ "$preset" == fuzz ]]; then
     packages+=(clang libclang-rt-14-dev)
+fi
+# The Debian package takes its dependencies from dpkg-shlibdeps; lintian checks it.
+if [[ "$preset" == package ]]; then
+    packages+=(dpkg-dev lintian)
 fi
 
 missing=()
