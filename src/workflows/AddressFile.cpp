@@ -12,29 +12,12 @@
 #include <system_error>
 
 #include "text/TextDecoding.h"
+#include "workflows/FileDescriptor.h"
 #include "workflows/OpmlFile.h"
 
 namespace lumeward::workflows {
 
 namespace {
-
-// Closes the descriptor on every way out of readAddressFile.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 [[noreturn]] void throwReadError(const std::filesystem::path& path, const std::string& reason) {
     throw std::runtime_error("Cannot read " + path.string() + ": " + reason);
@@ -42,11 +25,6 @@ private:
 
 [[noreturn]] void throwReadError(const std::filesystem::path& path, int error) {
     throwReadError(path, std::generic_category().message(error));
-}
-
-[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error) {
-    throw std::runtime_error("Cannot write " + path.string() + ": " +
-                             std::generic_category().message(error));
 }
 
 bool hasTextExtension(const std::filesystem::path& path) {
@@ -121,7 +99,8 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
     return splitAddressLines(text);
 }
 
-void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses) {
+void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses,
+                     FileAccess access) {
     std::string content;
     if (hasTextExtension(path)) {
         for (const auto& address : addresses) {
@@ -130,30 +109,7 @@ void saveAddressFile(const std::filesystem::path& path, const std::vector<std::s
     } else {
         content = writeOpml(addresses);
     }
-    std::string temporary = path.string() + ".XXXXXX";
-    const FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0) {
-        throwWriteError(path, errno);
-    }
-    struct stat existing {};
-    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0644;
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t count =
-            ::write(file.get(), content.data() + written, content.size() - written);
-        if (count < 0 && errno != EINTR) {
-            const int error = errno;
-            ::unlink(temporary.c_str());
-            throwWriteError(path, error);
-        }
-        written += static_cast<std::size_t>(std::max<ssize_t>(count, 0));
-    }
-    if (::fchmod(file.get(), mode) != 0 || ::fsync(file.get()) != 0 ||
-        ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throwWriteError(path, error);
-    }
+    replaceFile(path, content, access);
 }
 
 }  // namespace lumeward::workflows

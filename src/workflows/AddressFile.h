@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "workflows/ReplaceFile.h"
+
 namespace lumeward::workflows {
 
 // Splits the text of an address file into addresses. A line ends at CR LF, a
@@ -28,10 +30,11 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
                                          const std::function<bool()>& yield = {});
 
 // Writes the addresses to path: as lines ended by CR LF when the name ends in
-// ".txt", else as OPML; either reads back to the same list. An existing file is
-// replaced in one step (a new file renamed over it, keeping the old one's
-// permissions), so a save that fails leaves it whole. Throws
-// std::runtime_error naming the file and the reason.
-void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses);
+// ".txt", else as OPML; either reads back to the same list. The file is
+// replaced in one step by replaceFile, with the access given, so a save that
+// fails leaves it whole. Throws std::runtime_error naming the file and the
+// reason.
+void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses,
+                     FileAccess access = FileAccess::AsTheUserChose);
 
 }  // namespace lumeward::workflows
