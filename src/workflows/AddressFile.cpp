@@ -8,9 +8,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
+#include "feed/TextCleaning.h"
 #include "text/TextDecoding.h"
 #include "workflows/FileDescriptor.h"
 #include "workflows/OpmlFile.h"
@@ -89,25 +91,34 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
         }
     }
     const std::string text = text::decodeResponseBody(std::move(content), {});
-    if (isOpmlDocument(text)) {
-        auto opml = readOpml(text);
-        if (!opml.error.empty()) {
-            throwReadError(path, "it is not well-formed OPML: " + opml.error);
-        }
-        return std::move(opml.addresses);
+    // Cleaned as feed text is, so that a document type declaration with an
+    // internal subset, which exporters write, hides no OPML. Lines of a text
+    // file are taken from the text as it is.
+    const std::string cleaned = feed::cleanFeedText(std::string(text));
+    if (!isOpmlDocument(cleaned)) {
+        return splitAddressLines(text);
     }
-    return splitAddressLines(text);
+    // A declaration spread over lines took them with it; the error's line
+    // counts them, as the file shows them.
+    const auto lines = [](const std::string& of) { return std::ranges::count(of, '\n'); };
+    auto opml = readOpml(cleaned, static_cast<std::size_t>(lines(text) - lines(cleaned)));
+    if (!opml.error.empty()) {
+        throwReadError(path, "it is not well-formed OPML: " + opml.error);
+    }
+    return std::move(opml.addresses);
 }
 
 void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses,
                      FileAccess access) {
+    if (!hasTextExtension(path)) {
+        replaceFile(path, writeOpml(addresses), access);
+        return;
+    }
     std::string content;
-    if (hasTextExtension(path)) {
-        for (const auto& address : addresses) {
-            content += address + "\r\n";
-        }
-    } else {
-        content = writeOpml(addresses);
+    for (const auto& address : addresses) {
+        std::ranges::remove_copy_if(address, std::back_inserter(content),
+                                    [](char c) { return c == '\r' || c == '\n'; });
+        content += "\r\n";
     }
     replaceFile(path, content, access);
 }
