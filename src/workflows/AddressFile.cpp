@@ -14,6 +14,7 @@
 
 #include "feed/TextCleaning.h"
 #include "text/TextDecoding.h"
+#include "workflows/AddressLines.h"
 #include "workflows/FileDescriptor.h"
 #include "workflows/OpmlFile.h"
 
@@ -37,19 +38,6 @@ bool hasTextExtension(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-std::vector<std::string> splitAddressLines(std::string_view content) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        const std::size_t end = std::min(content.find_first_of("\r\n", start), content.size());
-        if (end > start) {
-            pieces.emplace_back(content.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return pieces;
-}
 
 std::vector<std::string> readAddressFile(const std::filesystem::path& path,
                                          const std::function<bool()>& yield) {
@@ -96,16 +84,22 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
     // file are taken from the text as it is.
     const std::string cleaned = feed::cleanFeedText(std::string(text));
     if (!isOpmlDocument(cleaned)) {
-        return splitAddressLines(text);
+        return addressesOfText(text);
     }
     // A declaration spread over lines took them with it; the error's line
     // counts them, as the file shows them.
     const auto lines = [](const std::string& of) { return std::ranges::count(of, '\n'); };
-    auto opml = readOpml(cleaned, static_cast<std::size_t>(lines(text) - lines(cleaned)));
+    const auto opml = readOpml(cleaned, static_cast<std::size_t>(lines(text) - lines(cleaned)));
     if (!opml.error.empty()) {
         throwReadError(path, "it is not well-formed OPML: " + opml.error);
     }
-    return std::move(opml.addresses);
+    std::vector<std::string> addresses;
+    for (const auto& listed : opml.addresses) {
+        if (const auto address = addressOfLine(listed)) {
+            addresses.emplace_back(*address);
+        }
+    }
+    return addresses;
 }
 
 void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses,

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "support/AddressLineCases.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -138,4 +139,17 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
         "Please email support@lumeward.org\nBad file descriptor\n\n"
         "in Tessmoor.Form1.PushButton3_Click at line 126\n\nPlease email support@lumeward.org\n";
     EXPECT_EQ(failed.err, reports + reports);
+}
+
+TEST_F(Batch, AddressFilesTakeTheAddressLinesByTheRuleOfEveryWayIn) {
+    const TempDir dir;
+    for (const auto& [text, added] : kAddressLineCases) {
+        const auto result = batch({"list", "@" + dir.write("list", text).string()});
+        std::string listed;
+        for (const auto& printed : linesOf(result.out)) {
+            const std::string start = R"({"feed":")";
+            listed += printed.substr(start.size(), printed.find(R"(","ok")") - start.size()) + ' ';
+        }
+        EXPECT_EQ(listed, added) << testing::PrintToString(text);
+    }
 }
