@@ -116,10 +116,11 @@ void handToUnprivilegedUser(const std::filesystem::path& path) {
     }
 }
 
-ForkResult runForkedUnprivileged(const std::function<std::string()>& work) {
-    return runForked([&work] {
+ForkResult runForkedUnprivileged(const std::function<std::string()>& work, gid_t alsoInGroup) {
+    return runForked([&work, alsoInGroup] {
+        const std::size_t groups = alsoInGroup == kUnprivilegedGroup ? 0 : 1;
         if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedGroup) != 0 ||
+            (::setgroups(groups, &alsoInGroup) != 0 || ::setgid(kUnprivilegedGroup) != 0 ||
              ::setuid(kUnprivilegedUser) != 0)) {
             return std::string("cannot become nobody");
         }

@@ -57,6 +57,27 @@ TEST(ReplaceFile, ANewFileTakesTheUmaskAndAFileWrittenOverKeepsItsModeAndOwner) 
     }
 }
 
+TEST(ReplaceFile, AUserWhoMayNotKeepTheOwnerKeepsTheGroup) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can make a file of another user's in a shared group";
+    }
+    constexpr gid_t kShared = 100;  // Debian's "users"
+    const TempDir dir;
+    handToUnprivilegedUser(dir.path());
+    const auto file = dir.write("feeds.opml", "old");
+    ASSERT_EQ(::chown(file.c_str(), 0, kShared), 0);
+    const auto child = runForkedUnprivileged(
+        [&] {
+            replaceFile(file, "new", kChosen);
+            return readFile(file);
+        },
+        kShared);
+    struct stat status {};
+    ::stat(file.c_str(), &status);
+    EXPECT_EQ(child.output, "new");
+    EXPECT_EQ(status.st_gid, kShared);
+}
+
 TEST(ReplaceFile, ReplacesTheFileALinkLeadsToInItsFolderAndKeepsTheLink) {
     // Links made in "links/" ("/" leads from the test's folder), and the file that saving over
     // "links/list" writes.
