@@ -10,6 +10,26 @@
 
 namespace lumeward::workflows {
 
+namespace {
+
+// The address with only what XML cannot hold left out. That is what the
+// feed-text cleaning removes besides document type declarations, so it cleans
+// the pieces between the "<"s, where no declaration can start.
+std::string xmlTextOf(std::string_view address) {
+    std::string text;
+    for (std::size_t start = 0;;) {
+        const std::size_t open = std::min(address.find('<', start), address.size());
+        text += feed::cleanFeedText(std::string(address.substr(start, open - start)));
+        if (open == address.size()) {
+            return text;
+        }
+        text += '<';
+        start = open + 1;
+    }
+}
+
+}  // namespace
+
 bool isOpmlDocument(std::string_view text) {
     // What may come before the first element, by its opening and its end; a
     // comment before "<!", which would take it for a declaration.
@@ -57,26 +77,6 @@ OpmlAddresses readOpml(std::string_view text, std::size_t linesTakenOut) {
     }
     return result;
 }
-
-namespace {
-
-// The address with only what XML cannot hold left out. That is what the
-// feed-text cleaning removes besides document type declarations, so it cleans
-// the pieces between the "<"s, where no declaration can start.
-std::string xmlTextOf(std::string_view address) {
-    std::string text;
-    for (std::size_t start = 0;;) {
-        const std::size_t open = std::min(address.find('<', start), address.size());
-        text += feed::cleanFeedText(std::string(address.substr(start, open - start)));
-        if (open == address.size()) {
-            return text;
-        }
-        text += '<';
-        start = open + 1;
-    }
-}
-
-}  // namespace
 
 std::string writeOpml(const std::vector<std::string>& addresses) {
     pugi::xml_document document;
