@@ -14,7 +14,13 @@ void lumeward::fuzz::fuzzOne(std::string_view input) {
     for (std::size_t start = 0; start <= input.size();) {
         const std::size_t end = std::min(input.find_first_of("\r\n", start), input.size());
         const std::string_view line = input.substr(start, end - start);
-        if (next != addresses.end() && line.find(*next) != std::string_view::npos) {
+        // The line is the address wrapped only in what may be white space.
+        const std::size_t at = next == addresses.end() ? std::string_view::npos : line.find(*next);
+        const auto wrap = [&](std::string_view part) {
+            return std::ranges::all_of(part, [&](char c) { return blank(c) || c & 0x80; });
+        };
+        if (at != std::string_view::npos && wrap(line.substr(0, at)) &&
+            wrap(line.substr(at + next->size()))) {
             check(!next->empty() && next->front() != '#' && !blank(next->front()) &&
                       !blank(next->back()),
                   "an empty address, a comment or blanks around an address");
