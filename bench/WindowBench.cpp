@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "support/FeedFarm.h"
 #include "window/Dialogs.h"
@@ -31,6 +34,7 @@ class BenchDialogs : public lumeward::window::Dialogs {
 public:
     QEventLoop* waiting = nullptr;
     QString last;
+    QStringList files;  // what the file dialog answers
 
     void message(QWidget*, const QString&, const QString& text, Icon) override {
         last = text;
@@ -42,7 +46,7 @@ public:
                                     const QString&) override {
         return std::nullopt;
     }
-    QStringList openFiles(QWidget*, const QString&, const QString&) override { return {}; }
+    QStringList openFiles(QWidget*, const QString&, const QString&) override { return files; }
     std::optional<QString> chooseFolder(QWidget*, const QString&, const QString&) override {
         return std::nullopt;
     }
@@ -218,6 +222,32 @@ void resultList(int rows, bool paint) {
                 static_cast<double>(residentKiB() - before) / 1024.0);
 }
 
+// "Load RSS URLs From File" with a file of `lines` addresses, in the shown window,
+// from the click to the list painted with them.
+void loadAddresses(const std::filesystem::path& folder, int lines) {
+    const auto file = folder / "feeds.txt";
+    {
+        std::ofstream out(file, std::ios::binary);
+        for (int i = 0; i < lines; ++i) {
+            out << "https://news" << i % 97 << ".example.com/feeds/" << i << ".xml\r\n";
+        }
+    }
+    BenchDialogs dialogs;
+    dialogs.files = {QString::fromStdString(file.string())};
+    Form1 form(dialogs);
+    form.Form_Load();
+    form.show();
+    QApplication::processEvents();
+    QElapsedTimer clock;
+    clock.start();
+    form.PushButton6_Click();
+    form.ListView1()->repaint();
+    QApplication::processEvents();
+    std::printf("address file of %d lines into the shown window: %lld ms, %lld listed\n", lines,
+                static_cast<long long>(clock.elapsed()),
+                static_cast<long long>(form.ListView1()->count()));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -229,12 +259,30 @@ int main(int argc, char* argv[]) {
     }
     qputenv("XDG_CONFIG_HOME", home);
     QApplication application(argc, argv);
-    for (const bool paint : {false, true}) {
-        resultList(32'767, paint);
-        resultList(100'000, paint);
+    // The parts to run: those named on the command line, else all.
+    const std::pair<std::string_view, std::function<void()>> parts[] = {
+        {"load",
+         [&] {
+             for (const int lines : {10'000, 100'000}) {
+                 loadAddresses(home, lines);
+             }
+         }},
+        {"results",
+         [] {
+             for (const bool paint : {false, true}) {
+                 resultList(32'767, paint);
+                 resultList(100'000, paint);
+             }
+         }},
+        {"runs", windowRuns},
+        {"stalled", stalledRun},
+    };
+    const QStringList named = QApplication::arguments().mid(1);
+    for (const auto& [name, run] : parts) {
+        if (named.isEmpty() || named.contains(QString::fromUtf8(name.data(), name.size()))) {
+            run();
+        }
     }
-    windowRuns();
-    stalledRun();
     std::filesystem::remove_all(home);
     return 0;
 }

@@ -3,7 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <iterator>
 #include <span>
 #include <stdexcept>
@@ -101,29 +103,63 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 
+// Thrown when the output takes no more, with the failed write's errno: the
+// run ends then, since nothing it reads could be shown.
+struct OutputFailed {
+    int error;
+};
+
+// Runs write, which writes to out, and flushes out; a failure of either ends
+// the command. A failed stream writes nothing more, so errno still tells why.
+void writeOrFail(std::ostream& out, const std::function<void()>& write) {
+    errno = 0;
+    write();
+    if (!out.flush()) {
+        throw OutputFailed{errno};
+    }
+}
+
+// A failed output is a failure; a reader that went away (EPIPE, "| head")
+// asked for no more, so it gets no message.
+int outputFailure(const OutputFailed& failure, std::ostream& err) {
+    if (failure.error != EPIPE) {
+        err << "lumeward-batch: cannot write the output\n";
+    }
+    return kExitFailure;
+}
+
 int listFeeds(std::vector<std::string> addresses, workflows::RetrievalLimits limits,
               std::ostream& out, std::ostream& err) {
     bool everyReadSucceeded = true;
-    bool writable = true;
     std::string line;
-    workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
-        everyReadSucceeded = everyReadSucceeded && read.ok;
-        if (!writable) {
-            return;
-        }
-        writeListLine(out, line, read.address, read.ok, *read.reader);
-        // Flushed per line, so a reader of the output sees each feed as it completes.
-        writable = static_cast<bool>(out.flush());
-    });
-    if (!writable) {
-        err << "lumeward-batch: cannot write the output\n";
-        return kExitFailure;
+    try {
+        workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
+            everyReadSucceeded = everyReadSucceeded && read.ok;
+            // Flushed per line, so a reader of the output sees each feed as it completes.
+            writeOrFail(out,
+                        [&] { writeListLine(out, line, read.address, read.ok, *read.reader); });
+        });
+    } catch (const OutputFailed& failure) {
+        return outputFailure(failure, err);
     }
     return everyReadSucceeded ? kExitSuccess : kExitFailure;
 }
 
+// Why nothing can be saved into the folder, on standard error; false when it can.
+bool reportFolderProblem(const std::string& folder, std::ostream& err) {
+    const auto problem = workflows::outputFolderProblem(folder);
+    if (problem) {
+        err << "lumeward-batch: " << *problem << '\n';
+    }
+    return problem.has_value();
+}
+
 int saveFeeds(const std::string& given, std::vector<std::string> addresses,
               workflows::RetrievalLimits limits, std::ostream& out, std::ostream& err) {
+    // Before the first read: with slow feeds, the reads would take minutes for nothing.
+    if (reportFolderProblem(given, err)) {
+        return kExitFailure;
+    }
     std::vector<workflows::ResultRow> rows;
     bool anyFailure = false;
     workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
@@ -137,11 +173,10 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses,
                             std::move(row.description), std::move(row.url)});
         }
     });
-    if (!rows.empty()) {
-        if (const auto problem = workflows::outputFolderProblem(given)) {
-            err << "lumeward-batch: " << *problem << '\n';
-            return kExitFailure;
-        }
+    // Again before the first file, for a folder that went away during the reads:
+    // one line, not a report per file.
+    if (!rows.empty() && reportFolderProblem(given, err)) {
+        return kExitFailure;
     }
     // The export puts its own "/" between folder and file name.
     std::string folder = given;
@@ -157,13 +192,14 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses,
             std::replace(text.begin(), text.end(), '\r', '\n');
             err << text << '\n';
         });
-    for (const auto& path : written) {
-        out << path.string() << '\n';
-    }
-    out.flush();
-    if (!out) {
-        err << "lumeward-batch: cannot write the output\n";
-        return kExitFailure;
+    try {
+        writeOrFail(out, [&] {
+            for (const auto& path : written) {
+                out << path.string() << '\n';
+            }
+        });
+    } catch (const OutputFailed& failure) {
+        return outputFailure(failure, err);
     }
     return anyFailure ? kExitFailure : kExitSuccess;
 }

@@ -4,6 +4,7 @@
 #include <malloc.h>
 #endif
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -43,6 +44,10 @@ void backHeapWithHugePages() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A reader that goes away ("| head") then makes a write fail with EPIPE,
+    // which the commands report as the failure it is (status 1), rather than
+    // the signal ending the program with a status nobody documented.
+    std::signal(SIGPIPE, SIG_IGN);
     backHeapWithHugePages();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {

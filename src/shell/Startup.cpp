@@ -10,6 +10,7 @@
 #include "shell/Splash.h"
 #include "shell/WindowPlacement.h"
 #include "window/Form1.h"
+#include "window/Settings.h"
 
 namespace lumeward::shell {
 
@@ -47,6 +48,14 @@ void Startup::LoadHandCursor(window::Form1& form) {
 }
 
 void Startup::ShowHomePageAtRandom() {
+    // "Show Home Page" at 0 turns the visit off; any other value, or none, keeps it.
+    bool isNumber = false;
+    const int show = window::GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                                        QStringLiteral("Show Home Page"), QStringLiteral("1"))
+                         .toInt(&isNumber);
+    if (isNumber && show == 0) {
+        return;
+    }
     shell::ShowHomePageAtRandom(m_random, m_opener,
                                 QTime::currentTime().msecsSinceStartOfDay() / 1000);
 }

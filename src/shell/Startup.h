@@ -31,6 +31,7 @@ protected:
     virtual void ApplySkin(window::Form1& form);
     virtual void CenterForm(window::Form1& form);
     virtual void LoadHandCursor(window::Form1& form);
+    // One start in a hundred, unless the setting "Show Home Page" is 0.
     virtual void ShowHomePageAtRandom();
     virtual void SplashShow();
     virtual void SetCaptionAndIcon(window::Form1& form);

@@ -8,10 +8,12 @@
 
 #include <stdexcept>
 
+#include "window/AddressEntry.h"
 #include "window/Dialogs.h"
 #include "window/Form1.h"
 #include "window/ListView.h"
 #include "workflows/AddressFile.h"
+#include "workflows/AddressLines.h"
 
 namespace lumeward::window {
 
@@ -56,15 +58,7 @@ void AddressListActions::copyAddress() {
 
 void AddressListActions::pasteAddresses() {
     if (!m_form.isBusy()) {
-        addLines(QGuiApplication::clipboard()->text());
-    }
-}
-
-void AddressListActions::addLines(const QString& text) {
-    for (const QString& line : QString(text).replace('\r', '\n').split('\n')) {
-        if (const QString address = line.trimmed(); !address.isEmpty()) {
-            m_form.ListView1()->add(address);
-        }
+        addAddressLines(*m_form.ListView1(), QGuiApplication::clipboard()->text());
     }
 }
 
@@ -93,7 +87,7 @@ void AddressListActions::saveAddressesAs() {
 void AddressListActions::addDropped(const QList<QUrl>& links, const QString& text) {
     if (links.isEmpty()) {
         if (!m_form.isBusy()) {
-            addLines(text);
+            addAddressLines(*m_form.ListView1(), text);
         }
         return;
     }
@@ -104,7 +98,7 @@ void AddressListActions::addDropped(const QList<QUrl>& links, const QString& tex
         if (link.isLocalFile()) {
             m_form.loadAddressFile(link.toLocalFile());
         } else {
-            m_form.ListView1()->add(link.toString());
+            addAddressLines(*m_form.ListView1(), link.toString());
         }
     }
 }
@@ -123,7 +117,9 @@ void AddressListActions::showMenu(const QPoint& position) {
     const bool selected = list.selectedIndex().has_value();
     m_remove->setEnabled(idle && selected);
     m_copy->setEnabled(idle && selected);
-    m_paste->setEnabled(idle && !QGuiApplication::clipboard()->text().trimmed().isEmpty());
+    m_paste->setEnabled(
+        idle &&
+        !workflows::addressesOfText(QGuiApplication::clipboard()->text().toStdString()).empty());
     m_save->setEnabled(idle && list.count() > 0);
     m_menu->popup(list.viewport()->mapToGlobal(position));
 }

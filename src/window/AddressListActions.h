@@ -25,7 +25,7 @@ public:
     AddressListActions(Form1& form, Dialogs& dialogs);
 
     void copyAddress();
-    // Adds each non-empty line of the clipboard, trimmed.
+    // Adds the addresses of the clipboard's lines.
     void pasteAddresses();
     // Writes the whole list as OPML, or as text for a name ending in ".txt".
     void saveAddressesAs();
@@ -35,7 +35,6 @@ protected:
 
 private:
     void showMenu(const QPoint& position);
-    void addLines(const QString& text);
     // A local file is loaded as "Load RSS URLs From File" does, any other link
     // added; text without links adds its lines.
     void addDropped(const QList<QUrl>& links, const QString& text);

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "window/AddressEntry.h"
 #include "window/AddressListActions.h"
 #include "window/ButtonKeys.h"
 #include "window/Dialogs.h"
@@ -230,8 +231,8 @@ void Form1::PushButton1_Click() {
     const auto address =
         m_dialogs.inputBox(this, tr("Lumeward"), tr("Enter website address to add: "),
                            QString::fromLatin1(kExampleFeedAddress));
-    if (address && !address->isEmpty()) {
-        m_listView1->add(*address);
+    if (address) {
+        addAddressLines(*m_listView1, *address);
     }
 }
 

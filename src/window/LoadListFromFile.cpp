@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
+#include "window/AddressEntry.h"
 #include "window/Dialogs.h"
-#include "window/ListView.h"
 #include "workflows/AddressFile.h"
 #include "workflows/FileExists.h"
 
@@ -27,12 +27,7 @@ void LoadListFromFile(ListView& list, const QString& path, Dialogs& dialogs, QWi
                         Dialogs::Icon::Warning);
         return;
     }
-    for (const auto& address : addresses) {
-        if (!yield()) {
-            return;
-        }
-        list.add(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())));
-    }
+    appendAddresses(list, addresses);
 }
 
 }  // namespace lumeward::window

@@ -8,33 +8,19 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
+#include "feed/TextCleaning.h"
 #include "text/TextDecoding.h"
+#include "workflows/AddressLines.h"
+#include "workflows/FileDescriptor.h"
 #include "workflows/OpmlFile.h"
 
 namespace lumeward::workflows {
 
 namespace {
-
-// Closes the descriptor on every way out of readAddressFile.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 [[noreturn]] void throwReadError(const std::filesystem::path& path, const std::string& reason) {
     throw std::runtime_error("Cannot read " + path.string() + ": " + reason);
@@ -42,11 +28,6 @@ private:
 
 [[noreturn]] void throwReadError(const std::filesystem::path& path, int error) {
     throwReadError(path, std::generic_category().message(error));
-}
-
-[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error) {
-    throw std::runtime_error("Cannot write " + path.string() + ": " +
-                             std::generic_category().message(error));
 }
 
 bool hasTextExtension(const std::filesystem::path& path) {
@@ -57,19 +38,6 @@ bool hasTextExtension(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-std::vector<std::string> splitAddressLines(std::string_view content) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        const std::size_t end = std::min(content.find_first_of("\r\n", start), content.size());
-        if (end > start) {
-            pieces.emplace_back(content.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return pieces;
-}
 
 std::vector<std::string> readAddressFile(const std::filesystem::path& path,
                                          const std::function<bool()>& yield) {
@@ -111,49 +79,42 @@ std::vector<std::string> readAddressFile(const std::filesystem::path& path,
         }
     }
     const std::string text = text::decodeResponseBody(std::move(content), {});
-    if (isOpmlDocument(text)) {
-        auto opml = readOpml(text);
-        if (!opml.error.empty()) {
-            throwReadError(path, "it is not well-formed OPML: " + opml.error);
-        }
-        return std::move(opml.addresses);
+    // Cleaned as feed text is, so that a document type declaration with an
+    // internal subset, which exporters write, hides no OPML. Lines of a text
+    // file are taken from the text as it is.
+    const std::string cleaned = feed::cleanFeedText(std::string(text));
+    if (!isOpmlDocument(cleaned)) {
+        return addressesOfText(text);
     }
-    return splitAddressLines(text);
+    // A declaration spread over lines took them with it; the error's line
+    // counts them, as the file shows them.
+    const auto lines = [](const std::string& of) { return std::ranges::count(of, '\n'); };
+    const auto opml = readOpml(cleaned, static_cast<std::size_t>(lines(text) - lines(cleaned)));
+    if (!opml.error.empty()) {
+        throwReadError(path, "it is not well-formed OPML: " + opml.error);
+    }
+    std::vector<std::string> addresses;
+    for (const auto& listed : opml.addresses) {
+        if (const auto address = addressOfLine(listed)) {
+            addresses.emplace_back(*address);
+        }
+    }
+    return addresses;
 }
 
-void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses) {
+void saveAddressFile(const std::filesystem::path& path, const std::vector<std::string>& addresses,
+                     FileAccess access) {
+    if (!hasTextExtension(path)) {
+        replaceFile(path, writeOpml(addresses), access);
+        return;
+    }
     std::string content;
-    if (hasTextExtension(path)) {
-        for (const auto& address : addresses) {
-            content += address + "\r\n";
-        }
-    } else {
-        content = writeOpml(addresses);
+    for (const auto& address : addresses) {
+        std::ranges::remove_copy_if(address, std::back_inserter(content),
+                                    [](char c) { return c == '\r' || c == '\n'; });
+        content += "\r\n";
     }
-    std::string temporary = path.string() + ".XXXXXX";
-    const FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0) {
-        throwWriteError(path, errno);
-    }
-    struct stat existing {};
-    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0644;
-    std::size_t written = 0;
-    while (written < content.size()) {
-        const ssize_t count =
-            ::write(file.get(), content.data() + written, content.size() - written);
-        if (count < 0 && errno != EINTR) {
-            const int error = errno;
-            ::unlink(temporary.c_str());
-            throwWriteError(path, error);
-        }
-        written += static_cast<std::size_t>(std::max<ssize_t>(count, 0));
-    }
-    if (::fchmod(file.get(), mode) != 0 || ::fsync(file.get()) != 0 ||
-        ::rename(temporary.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        throwWriteError(path, error);
-    }
+    replaceFile(path, content, access);
 }
 
 }  // namespace lumeward::workflows

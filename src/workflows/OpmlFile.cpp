@@ -10,6 +10,26 @@
 
 namespace lumeward::workflows {
 
+namespace {
+
+// The address with only what XML cannot hold left out. That is what the
+// feed-text cleaning removes besides document type declarations, so it cleans
+// the pieces between the "<"s, where no declaration can start.
+std::string xmlTextOf(std::string_view address) {
+    std::string text;
+    for (std::size_t start = 0;;) {
+        const std::size_t open = std::min(address.find('<', start), address.size());
+        text += feed::cleanFeedText(std::string(address.substr(start, open - start)));
+        if (open == address.size()) {
+            return text;
+        }
+        text += '<';
+        start = open + 1;
+    }
+}
+
+}  // namespace
+
 bool isOpmlDocument(std::string_view text) {
     // What may come before the first element, by its opening and its end; a
     // comment before "<!", which would take it for a declaration.
@@ -38,7 +58,7 @@ bool isOpmlDocument(std::string_view text) {
     }
 }
 
-OpmlAddresses readOpml(std::string_view text) {
+OpmlAddresses readOpml(std::string_view text, std::size_t linesTakenOut) {
     OpmlAddresses result;
     pugi::xml_document document;
     const auto parsed =
@@ -46,7 +66,8 @@ OpmlAddresses readOpml(std::string_view text) {
     if (!parsed) {
         const auto before = text.substr(0, static_cast<std::size_t>(parsed.offset));
         result.error = std::string(parsed.description()) + " on line " +
-                       std::to_string(std::count(before.begin(), before.end(), '\n') + 1);
+                       std::to_string(std::count(before.begin(), before.end(), '\n') + 1 +
+                                      static_cast<std::ptrdiff_t>(linesTakenOut));
         return result;
     }
     for (const auto& found : document.select_nodes("//outline/@xmlUrl")) {
@@ -67,9 +88,7 @@ std::string writeOpml(const std::vector<std::string>& addresses) {
     opml.append_child("head").append_child("title").text() = "Lumeward feeds";
     auto body = opml.append_child("body");
     for (const auto& address : addresses) {
-        // The cleaning of feed text takes out exactly what XML cannot hold (an
-        // address has no document type declaration for it to remove as well).
-        const std::string text = feed::cleanFeedText(std::string(address));
+        const std::string text = xmlTextOf(address);
         auto outline = body.append_child("outline");
         outline.append_attribute("type") = "rss";
         outline.append_attribute("text") = text.c_str();

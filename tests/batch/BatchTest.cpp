@@ -1,10 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "support/AddressLineCases.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
@@ -117,12 +121,22 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
     EXPECT_EQ(partly.status, 1);
     EXPECT_EQ(linesOf(partly.out).size(), 2u);
     EXPECT_EQ(partly.err, "lumeward-batch: " + missing + ": HTTP 404 Not Found\n");
-    // A missing folder gets one line and no file, not a report per file.
-    const auto absent = batch({"save", (dir.path() / "absent").string(), a});
-    EXPECT_EQ(absent.status, 1);
-    EXPECT_EQ(absent.out + absent.err, "lumeward-batch: Cannot save into " +
-                                           (dir.path() / "absent").string() +
-                                           ": No such file or directory\n");
+    // A missing folder gets one line and no file, not a report per file, and no feed is read
+    // for nothing; nor does a folder that goes away while the feeds are read get more.
+    const auto vanishing = dir.path() / "vanishing";
+    std::filesystem::create_directory(vanishing);
+    server.handle("/vanish", [&](const httplib::Request&, httplib::Response& response) {
+        std::filesystem::remove(vanishing);
+        response.set_content(kFeed, "application/xml");
+    });
+    for (const auto& folder : {dir.path() / "absent", vanishing}) {
+        const auto requestsBefore = server.requests().size();
+        const auto absent = batch({"save", folder.string(), server.url("/vanish")});
+        EXPECT_EQ(absent.status, 1);
+        EXPECT_EQ(absent.out + absent.err, "lumeward-batch: Cannot save into " + folder.string() +
+                                               ": No such file or directory\n");
+        EXPECT_EQ(server.requests().size() - requestsBefore, folder == vanishing ? 1u : 0u);
+    }
     // A folder that takes files, so deep that no file name fits after it: each item fails at
     // steps 118 and 126; CR in a report becomes LF, which no terminal overprints.
     auto deep = dir.path();
@@ -138,4 +152,43 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
         "Please email support@lumeward.org\nBad file descriptor\n\n"
         "in Tessmoor.Form1.PushButton3_Click at line 126\n\nPlease email support@lumeward.org\n";
     EXPECT_EQ(failed.err, reports + reports);
+}
+
+TEST_F(Batch, AReaderThatGoesAwayEndsTheListWithStatusOneAndNoMessage) {
+    // Every answer takes 20 ms: a run that went on would ask for all 100 feeds.
+    server.handle("/slow", [](const httplib::Request&, httplib::Response& response) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        response.set_content(kFeed, "application/xml");
+    });
+    const TempDir dir;
+    const auto pipe = dir.path() / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // As "| head -c 20" reads; the first line is longer than a pipe holds.
+    std::string head(20, ' ');
+    std::jthread reader([&] {
+        const int fd = ::open(pipe.c_str(), O_RDONLY);
+        EXPECT_EQ(::read(fd, head.data(), head.size()), 20);
+        ::close(fd);
+    });
+    Args args{"list"};
+    args.insert(args.end(), 100, server.url("/slow"));
+    EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, args, pipe, dir.path() / "err"), 1)
+        << "not ended by SIGPIPE";
+    reader.join();
+    EXPECT_EQ(head, line(args[1]).substr(0, 20));
+    EXPECT_EQ(readFile(dir.path() / "err"), "");
+    EXPECT_LT(server.hits("/slow"), 50) << "the run ended with its output";
+}
+
+TEST_F(Batch, AddressFilesTakeTheAddressLinesByTheRuleOfEveryWayIn) {
+    const TempDir dir;
+    for (const auto& [text, added] : kAddressLineCases) {
+        const auto result = batch({"list", "@" + dir.write("list", text).string()});
+        std::string listed;
+        for (const auto& printed : linesOf(result.out)) {
+            const std::string start = R"({"feed":")";
+            listed += printed.substr(start.size(), printed.find(R"(","ok")") - start.size()) + ' ';
+        }
+        EXPECT_EQ(listed, added) << testing::PrintToString(text);
+    }
 }

@@ -86,6 +86,7 @@ std::string cursorFile(quint16 type, quint16 entries, int hotX, int hotY) {
 }
 
 TEST(Startup, RunsItsStepsInOrderWithTheFilesBesideTheProgramAndLeavesTheWindowHidden) {
+    const test::ScopedConfigHome config;
     const test::TempDir data;
     const ScopedEnvironment dataHome("XDG_DATA_HOME", data.path());
     std::filesystem::create_directories(data.path() / "lumeward/x");
@@ -112,6 +113,8 @@ TEST(Startup, RunsItsStepsInOrderWithTheFilesBesideTheProgramAndLeavesTheWindowH
     EXPECT_EQ(form.windowTitle(), "Lumeward");
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_EQ(form.ListView2()->columnCount(), 4);
+    EXPECT_TRUE(std::filesystem::exists(config.path() / "Kelvarin.ini"))
+        << "the settings the load writes land in the test's own home";
 }
 
 TEST(ProgramFiles, TakesTheFirstPlaceThatHasTheFile) {
@@ -182,6 +185,20 @@ TEST(HomePage, OpensOnlyWhenTheDrawGivesSevenAboutOnceInAHundredSeeds) {
         ShowHomePageAtRandom(random, opener, second);
     }
     EXPECT_NEAR(opener.steps.size() / 86400.0, 0.01, 0.002);
+}
+
+TEST(HomePage, TheShowHomePageSettingAtZeroTurnsTheVisitOff) {
+    const std::pair<const char*, int> cases[] = {{nullptr, 1}, {"1", 1}, {"0", 0},
+                                                 {" 0 ", 0},   {"2", 1}, {"no", 1}};
+    for (const auto& [value, opened] : cases) {
+        const test::ScopedConfigHome config;
+        if (value != nullptr) {
+            window::SaveSetting("Kelvarin", "Lumeward", "Show Home Page", value);
+        }
+        Recorder startup(0.065);  // draws 7
+        startup.ShowHomePageAtRandom();
+        EXPECT_EQ(std::ranges::count(startup.steps, "https://lumeward.org/"), opened) << value;
+    }
 }
 
 // A splash over a Splash folder and a settings store of its own. Each pause writes down

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,9 +49,18 @@ int runProgramTo(const std::string& program, const std::vector<std::string>& arg
     const int flags = O_WRONLY | O_CREAT | O_TRUNC;
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), flags, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), flags, 0600);
+    // A signal this program ignores (SIGPIPE, say) is at its default in the child, as in a shell.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program);
     }
@@ -106,10 +116,11 @@ void handToUnprivilegedUser(const std::filesystem::path& path) {
     }
 }
 
-ForkResult runForkedUnprivileged(const std::function<std::string()>& work) {
-    return runForked([&work] {
+ForkResult runForkedUnprivileged(const std::function<std::string()>& work, gid_t alsoInGroup) {
+    return runForked([&work, alsoInGroup] {
+        const std::size_t groups = alsoInGroup == kUnprivilegedGroup ? 0 : 1;
         if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(kUnprivilegedGroup) != 0 ||
+            (::setgroups(groups, &alsoInGroup) != 0 || ::setgid(kUnprivilegedGroup) != 0 ||
              ::setuid(kUnprivilegedUser) != 0)) {
             return std::string("cannot become nobody");
         }

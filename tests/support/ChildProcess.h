@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -35,9 +37,11 @@ ForkResult runForked(const std::function<std::string()>& work);
 
 // Permission checks do not apply to root, and the suite may run as root. When
 // this process is root, these hand the path to the user "nobody" and let the
-// forked child become that user before work runs; otherwise they change nothing.
+// forked child become that user (a member of alsoInGroup too, when given)
+// before work runs; otherwise they change nothing.
 void handToUnprivilegedUser(const std::filesystem::path& path);
-ForkResult runForkedUnprivileged(const std::function<std::string()>& work);
+ForkResult runForkedUnprivileged(const std::function<std::string()>& work,
+                                 gid_t alsoInGroup = 65534 /* nogroup, nobody's own */);
 
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> linesOf(const std::string& text);

@@ -17,6 +17,8 @@ public:
     ScopedConfigHome(const ScopedConfigHome&) = delete;
     ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
 
+    const std::filesystem::path& path() const { return m_dir.path(); }
+
 private:
     TempDir m_dir;
     QByteArray m_saved;

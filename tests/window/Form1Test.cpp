@@ -277,19 +277,18 @@ TEST_F(Form1Test, AddressesComeAsTypedOrFromAFileAndBadFilesAreReported) {
     loadFile(m_files.path());
     m_dialogs.openAnswers.push_back({"a.txt", "b.txt"});  // two files: one message, none read
     m_form->PushButton6_Click();
-    // A file that is not UTF-8 reads as Windows-1252, a NUL stays, 100,000 lines all come
-    // (hidden: a shown list lays out every row again at each pause, which would take minutes).
+    // A file that is not UTF-8 reads as Windows-1252, a NUL stays, 100,000 lines all come into
+    // the shown list.
     std::string lines = "caf\xc3\xa9\r\n\xff\xed\xa0\x80\r\n" + std::string("a\0b\r\n", 5);
     for (int i = 1; i <= 100'000; ++i) {
         lines += "http://host/" + std::to_string(i) + "\r\n";
     }
-    m_form->hide();
     loadFile(m_files.write("a.txt", lines));
 
     const QStringList listed = addresses();
     ASSERT_EQ(listed.size(), 100'004);
     EXPECT_EQ(listed.mid(0, 4),
-              (QStringList{" http://a/ ", "caf\u00c3\u00a9", "\u00ff\u00ed\u00a0\u20ac",
+              (QStringList{"http://a/", "caf\u00c3\u00a9", "\u00ff\u00ed\u00a0\u20ac",
                            QString::fromUtf8("a\0b", 3)}));
     EXPECT_EQ(listed.back(), "http://host/100000");
     EXPECT_FALSE(m_form->ListView1()->model()->index(0, 0).data(Qt::CheckStateRole).isValid());

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AddressLineCases.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -130,6 +131,31 @@ TEST_F(ListActionsTest, DroppedLinksAndLinesAreAddedAndFilesLoadedOrReported) {
                                          "tags mismatch on line 3"));
 }
 
+TEST_F(ListActionsTest, TypedLoadedPastedAndDroppedLinesFollowTheOneAddressLineRule) {
+    const auto file = QString::fromStdString((m_dir.path() / "list.txt").string());
+    const std::function<void(const QString&)> waysIn[] = {
+        [&](const QString& text) {
+            m_dialogs.inputAnswers.push_back(text), m_form.PushButton1_Click();
+        },
+        [&](const QString& text) {
+            m_dir.write("list.txt", text.toStdString());
+            m_dialogs.openAnswers.push_back({file}), m_form.PushButton6_Click();
+        },
+        [&](const QString& text) {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keySequence(&m_list, QKeySequence::Paste);
+        },
+        [&](const QString& text) { drop({}, text); }};
+    for (const auto& [text, added] : test::kAddressLineCases) {
+        for (const auto& wayIn : waysIn) {
+            m_list.clear();
+            wayIn(QString::fromStdString(text));
+            EXPECT_EQ(listed() + (listed().empty() ? "" : " "), added)
+                << testing::PrintToString(text) << " way in " << &wayIn - waysIn;
+        }
+    }
+}
+
 TEST_F(ListActionsTest, SavedAddressesLoadBackAsOpmlOrTextAndAFailureIsReported) {
     const QString folder = QString::fromStdString(m_dir.path().string());
     m_list.add("http://a/?x=1&y=2");
@@ -142,7 +168,7 @@ TEST_F(ListActionsTest, SavedAddressesLoadBackAsOpmlOrTextAndAFailureIsReported)
     m_dialogs.openAnswers = {{folder + "/feeds.opml"}, {folder + "/feeds.txt"}};
     m_form.PushButton6_Click();
     m_form.PushButton6_Click();
-    EXPECT_EQ(listed(), "http://a/?x=1&y=2  b  http://a/?x=1&y=2  b ");
+    EXPECT_EQ(listed(), "http://a/?x=1&y=2 b http://a/?x=1&y=2 b");
     ASSERT_EQ(m_dialogs.shown.size(), 6u);
     EXPECT_EQ((m_dialogs.shown[0].text + m_dialogs.shown[0].detail).toStdString(),
               "Save Addresses AsOPML Files (*.opml);;Text Files (*.txt)");

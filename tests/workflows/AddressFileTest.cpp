@@ -6,26 +6,27 @@
 #include <stdexcept>
 #include <utility>
 
+#include "support/AddressLineCases.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
+#include "workflows/AddressLines.h"
 
 using namespace lumeward::test;
 using namespace lumeward::workflows;
 
-TEST(AddressLines, EndAtCrLfCrOrLfAndEmptyPiecesAreNoAddress) {
-    // Each address in brackets; a line of blanks is an address, kept as written.
-    // clang-format off
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""},     {"a", "[a]"},         {"a\r\nb\r\n", "[a][b]"},   {"a\rb\r", "[a][b]"},
-        {"\r\n", ""}, {"\r\r\n\n", ""},     {"a\r\n\r\nb", "[a][b]"},   {"a\nb\n", "[a][b]"},
-        {"a\n\rb", "[a][b]"},             {"a\nb\r\nc\nd\r", "[a][b][c][d]"}, {" \ta \r\n  ", "[ \ta ][  ]"}};
-    // clang-format on
-    for (const auto& [content, expected] : cases) {
-        std::string shown;
-        for (const auto& line : splitAddressLines(content)) {
-            shown += "[" + line + "]";
+// Each way in has its own test over the same table; these two are the text and the file.
+TEST(AddressLines, TrimWhiteSpaceAndSkipEmptyLinesAndCommentsInTextAndFiles) {
+    const TempDir dir;
+    for (const auto& [text, added] : kAddressLineCases) {
+        std::string fromText, fromFile;
+        for (const auto& address : addressesOfText(text)) {
+            fromText += address + ' ';
         }
-        EXPECT_EQ(shown, expected) << testing::PrintToString(content);
+        for (const auto& address : readAddressFile(dir.write("list", text))) {
+            fromFile += address + ' ';
+        }
+        EXPECT_EQ(fromText, added) << testing::PrintToString(text);
+        EXPECT_EQ(fromFile, added) << testing::PrintToString(text);
     }
 }
 
@@ -51,6 +52,7 @@ TEST(AddressFile, ReadsAHugeFileWholeKeepingEveryByteButTheLineEnds) {
         const char byte = static_cast<char>(i % 128);
         expected[0] += std::to_string(i) + (byte == '\r' || byte == '\n' ? ' ' : byte);
     }
+    expected[0] += '.';  // not white space, which the line would lose
     std::string content = expected[0] + "\r\n";
     for (int i = 0; i < 100'000; ++i) {
         expected.push_back("http://h/" + std::to_string(i));

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
@@ -28,10 +29,16 @@ TEST(OpmlFile, GivesTheFeedsOfFeedReadersExportsAndReadsOtherFilesAsLines) {
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE opml>\r\n\t<opml version='2.0'>"
          "<body><outline xmlUrl='http://caf\xE9/'/></body></opml>", "[http://caf\xC3\xA9/]"},
         {"<opml/>", ""},
+        // An internal subset, as exporters write them: an entity it defines reads as the engine
+        // reads it in a feed, as written. Addresses are trimmed, comments left out.
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE opml [\n  <!ENTITY site \"http://s/\">\n"
+         "  <!-- ]> --> <!ENTITY q \"]>\">\n]>\n<opml version=\"2.0\"><body>"
+         "<outline xmlUrl=\"&site;a\"/><outline xmlUrl=\" http://t/&#10;\"/>"
+         "<outline xmlUrl=\"#x\"/></body></opml>", "[&site;a][http://t/]"},
         // Not OPML: every line an address, as ever.
         {"<opmlx/>\nhttp://e/", "[<opmlx/>][http://e/]"},
         {"<?xml version=\"1.0\"?>\n<rss/>", "[<?xml version=\"1.0\"?>][<rss/>]"},
-        {"<!-- <opml> \nhttp://f/", "[<!-- <opml> ][http://f/]"}};
+        {"<!-- <opml> \nhttp://f/", "[<!-- <opml>][http://f/]"}};
     // clang-format on
     for (const auto& [content, expected] : cases) {
         std::string shown;
@@ -44,43 +51,49 @@ TEST(OpmlFile, GivesTheFeedsOfFeedReadersExportsAndReadsOtherFilesAsLines) {
 
 TEST(OpmlFile, AMalformedDocumentIsAReadErrorNamingTheFileAndLine) {
     const TempDir dir;
-    const auto file = dir.write("subs.opml",
-                                "\n<opml><body>\n<outline xmlUrl=\"a\">"
-                                "</body>\n</opml>");
-    try {
-        readAddressFile(file);
-        ADD_FAILURE() << "read";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(error.what(), "Cannot read " + file.string() +
-                                    ": it is not well-formed OPML: Start-end tags mismatch on "
-                                    "line 3");
+    // The line counts those of a document type declaration, which is taken out before the read.
+    const std::pair<std::string, int> cases[] = {
+        {"\n<opml><body>\n<outline xmlUrl=\"a\"></body>\n</opml>", 3},
+        {"<!DOCTYPE opml [\n<!ENTITY a \"b\">\n]>\n<opml><body>\n<outline></body></opml>", 5}};
+    for (const auto& [content, line] : cases) {
+        const auto file = dir.write("subs.opml", content);
+        try {
+            readAddressFile(file);
+            ADD_FAILURE() << "read";
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(error.what(), "Cannot read " + file.string() +
+                                        ": it is not well-formed OPML: Start-end tags mismatch "
+                                        "on line " +
+                                        std::to_string(line));
+        }
     }
 }
 
-TEST(OpmlFile, SavedListsReadBackTheSameAsOpmlOrTextAndReplaceTheOldFileWhole) {
+TEST(OpmlFile, SavedListsReadBackAsTheyWereAsOpmlOrText) {
     const TempDir dir;
-    const std::vector<std::string> addresses = {
-        "http://a/?x=1&y=2", " spaced ", "https://b/\"q\"<'>", "http://\xE6\x96\xB0/", "tab\there"};
-    const auto opml = dir.write("feeds.opml", "old"), text = dir.path() / "feeds.TXT";
-    ::chmod(opml.c_str(), 0600);
-    saveAddressFile(opml, addresses);
-    saveAddressFile(text, addresses);
-    EXPECT_EQ(readAddressFile(opml), addresses);
-    EXPECT_EQ(readAddressFile(text), addresses);
-    EXPECT_EQ(std::filesystem::status(opml).permissions(), std::filesystem::perms(0600));
-    EXPECT_EQ(readFile(text),
-              "http://a/?x=1&y=2\r\n spaced \r\nhttps://b/\"q\"<'>\r\nhttp://"
-              "\xE6\x96\xB0/\r\ntab\there\r\n");
-    // Text to OPML and back; a character XML cannot hold is left out.
-    saveAddressFile(opml, readAddressFile(text));
-    EXPECT_EQ(readAddressFile(opml), addresses);
+    // Addresses as odd as an OPML file can give, and what OPML and text keep of them where that
+    // differs: XML holds no U+0001 or U+FFFE, a text file no line break inside a line.
+    // clang-format off
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"http://a/?x=1&y=2", "", ""}, {"https://b/\"q\"<'>", "", ""}, {"http://\xE6\x96\xB0/\tx", "", ""},
+        {"http://c/<!DOCTYPE x>", "", ""}, {"http://d/<!-- c -->]]>&amp;", "", ""},
+        {"http://e/\r\n#next\rx", "", "http://e/#nextx"},
+        {"http://f/\x01\xEF\xBF\xBE<\x02", "http://f/<", ""}};
+    // clang-format on
+    const auto opml = dir.path() / "feeds.opml", text = dir.path() / "feeds.TXT";
+    for (const auto& [address, inOpml, inText] : cases) {
+        saveAddressFile(opml, {address});
+        saveAddressFile(text, {address});
+        const auto kept = [&](const std::string& changed) {
+            return std::vector{changed.empty() ? address : changed};
+        };
+        EXPECT_EQ(readAddressFile(opml), kept(inOpml)) << address;
+        EXPECT_EQ(readAddressFile(text), kept(inText)) << address;
+        EXPECT_EQ(readFile(text), kept(inText)[0] + "\r\n");
+    }
     EXPECT_EQ(writeOpml({"a&b\x01"}),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<opml version=\"2.0\">\n  <head>\n"
               "    <title>Lumeward feeds</title>\n  </head>\n  <body>\n"
               "    <outline type=\"rss\" text=\"a&amp;b\" xmlUrl=\"a&amp;b\" />\n  </body>\n"
               "</opml>\n");
-    EXPECT_THROW(saveAddressFile(dir.path() / "missing" / "feeds.opml", addresses),
-                 std::runtime_error);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
-        << "no file left behind";
 }
