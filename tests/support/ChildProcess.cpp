@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -115,6 +116,73 @@ ForkResult runForkedUnprivileged(const std::function<std::string()>& work) {
         }
         return work();
     });
+}
+
+ForkedChild::ForkedChild(const std::function<void(const Send& send)>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("ForkedChild: no pipe");
+    }
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::close(fds[0]);
+        const Send send = [fd = fds[1]](std::string_view line) {
+            // One write per line, shorter than PIPE_BUF: a kill never cuts a line in two.
+            const std::string whole = std::string(line) + "\n";
+            while (::write(fd, whole.data(), whole.size()) < 0 && errno == EINTR) {
+            }
+        };
+        try {
+            work(send);
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    if (m_pid < 0) {
+        ::close(fds[0]);
+        throw std::runtime_error("ForkedChild: no fork");
+    }
+    m_lines = fds[0];
+}
+
+ForkedChild::~ForkedChild() {
+    if (!m_returned) {
+        kill();
+    }
+    ::close(m_lines);
+}
+
+std::optional<std::string> ForkedChild::nextLine() {
+    for (;;) {
+        if (const auto end = m_pending.find('\n'); end != std::string::npos) {
+            std::string line = m_pending.substr(0, end);
+            m_pending.erase(0, end + 1);
+            return line;
+        }
+        char buffer[4096];
+        const ssize_t count = ::read(m_lines, buffer, sizeof buffer);
+        if (count == 0 || (count < 0 && errno != EINTR)) {
+            return std::nullopt;
+        }
+        m_pending.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
+    }
+}
+
+void ForkedChild::kill() {
+    if (!m_returned) {
+        ::kill(m_pid, SIGKILL);
+        wait();
+    }
+}
+
+bool ForkedChild::wait() {
+    if (!m_returned) {
+        const int status = waitFor(m_pid);
+        m_returned = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return *m_returned;
 }
 
 std::string readFile(const std::filesystem::path& path) {

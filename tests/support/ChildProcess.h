@@ -1,8 +1,12 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumeward::test {
@@ -38,6 +42,31 @@ ForkResult runForked(const std::function<std::string()>& work);
 // forked child become that user before work runs; otherwise they change nothing.
 void handToUnprivilegedUser(const std::filesystem::path& path);
 ForkResult runForkedUnprivileged(const std::function<std::string()>& work);
+
+// A forked copy of this process that runs work while the test goes on, for
+// several processes at once or one killed half-way. work sends lines back through
+// the function it is given. A child still running when the object goes is killed.
+class ForkedChild {
+public:
+    using Send = std::function<void(std::string_view line)>;
+    explicit ForkedChild(const std::function<void(const Send& send)>& work);
+    ~ForkedChild();
+    ForkedChild(const ForkedChild&) = delete;
+    ForkedChild& operator=(const ForkedChild&) = delete;
+
+    // The next line the child sent; none once it has ended and all are read.
+    std::optional<std::string> nextLine();
+    // Ends the child at once with SIGKILL.
+    void kill();
+    // Waits for the child; true when work returned (no signal, no exception).
+    bool wait();
+
+private:
+    pid_t m_pid = -1;
+    int m_lines = -1;
+    std::string m_pending;
+    std::optional<bool> m_returned;
+};
 
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> linesOf(const std::string& text);
