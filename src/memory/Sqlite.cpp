@@ -104,7 +104,7 @@ Connection::Connection(const std::filesystem::path& file, std::chrono::milliseco
 }
 
 Connection::~Connection() {
-    m_statements.clear();
+    // Closes once the statements, members, are finalized after this.
     sqlite3_close_v2(m_db);
 }
 

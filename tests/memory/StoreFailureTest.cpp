@@ -28,10 +28,10 @@ const std::string kWithout =
 
 // Records an item and a list, reads them back and tells what it saw:
 // "WARNING | items found | addresses found | a second warning".
-std::string probe(
-    const fs::path& file, SettableClock& clock, const std::function<void()>& beforeWrites = [] {}) {
+std::string probe(const fs::path& file, SettableClock& clock,
+                  const std::function<void(const fs::path&)>& beforeWrites) {
     UserStore store(file, clock.options());
-    beforeWrites();
+    beforeWrites(file);
     store.recordSaved("/out", "key", "name.html");
     const std::vector<KeptAddress> list = {{"http://a.example/feed", "", ""}};
     store.keepAddresses(list);
@@ -50,6 +50,13 @@ void makeStore(const fs::path& file) {
     store.keepAddresses(list);
 }
 
+// Overwrites the last pages, where the address list is.
+void damageTail(const fs::path& file) {
+    std::fstream bytes(file, std::ios::in | std::ios::out | std::ios::binary);
+    bytes.seekp(-8192, std::ios::end);
+    bytes << std::string(8192, 'x');
+}
+
 }  // namespace
 
 TEST(StoreFailure, EachGivesOneWarningNamingFileAndReasonThenARunLikeAFirstOne) {
@@ -60,18 +67,19 @@ TEST(StoreFailure, EachGivesOneWarningNamingFileAndReasonThenARunLikeAFirstOne) 
         std::string afterwards;
         bool unprivileged = false;
         bool lockedByAnother = false;
-        std::function<void()> beforeWrites = [] {};
+        std::function<void(const fs::path& file)> beforeWrites = [](const fs::path&) {};
     };
     const std::string corrupt = ".corrupt-20261206T000000Z";
     const std::vector<Case> cases = {
         {"all is well", [](const TempDir&, const fs::path&) {}, "", "no warning | 1 | 1 | once"},
-        {"not a database",
-         [](const TempDir&, const fs::path& file) {
+        {"not a database, a second time in that second",
+         [&corrupt](const TempDir&, const fs::path& file) {
              fs::create_directories(file.parent_path());
              std::ofstream(file) << std::string(5000, 'x');
+             std::ofstream(file.string() + corrupt) << "the first";
          },
          " was damaged (file is not a database); it is kept as FILE" + corrupt +
-             ". A new one is started.",
+             "-2. A new one is started.",
          "1 | 1 | once"},
         {"a folder in its place",
          [](const TempDir&, const fs::path& file) { fs::create_directories(file); },
@@ -117,15 +125,24 @@ TEST(StoreFailure, EachGivesOneWarningNamingFileAndReasonThenARunLikeAFirstOne) 
         {"damaged where the list is",
          [](const TempDir&, const fs::path& file) {
              makeStore(file);
-             std::fstream bytes(file, std::ios::in | std::ios::out | std::ios::binary);
-             bytes.seekp(-8192, std::ios::end);
-             bytes << std::string(8192, 'x');
+             damageTail(file);
          },
          " was damaged (database disk image is malformed); it is kept as FILE" + corrupt + kWithout,
          "0 | 0 | once"},
+        {"damaged, and another file in its place",
+         [](const TempDir&, const fs::path& file) { makeStore(file); },
+         ": database disk image is malformed, and it cannot be moved aside: another file has taken "
+         "its place" +
+             kWithout,
+         "0 | 0 | once", false, false,
+         [](const fs::path& file) {
+             damageTail(file);
+             fs::copy_file(file, file.string() + ".new");
+             fs::rename(file.string() + ".new", file);
+         }},
         {"out of room", [](const TempDir&, const fs::path& file) { makeStore(file); },
          ": disk I/O error" + kWithout, "0 | 0 | once", false, false,
-         [] {
+         [](const fs::path&) {
              // Ignored, so that the write fails with EFBIG instead of the signal ending the
              // process.
              ::signal(SIGXFSZ, SIG_IGN);

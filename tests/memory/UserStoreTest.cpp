@@ -1,6 +1,8 @@
 #include "memory/UserStore.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -115,20 +117,30 @@ TEST(ItemKey, IsTheFeedWithTheIdElseTheLinkElseAStableHashOfTheTexts) {
 }
 
 TEST(StorePaths, FollowTheXdgFoldersElseTheHomeFolder) {
+    using Value = std::optional<std::string>;
+    struct Case {
+        Value home, xdg;
+        std::string folder;  // of both files; ~ is the user's home in the password database
+        std::string cache, user;
+    };
+    const std::string cacheTail = "/lumeward/cache.sqlite", userTail = "/lumeward/memory.sqlite";
+    const std::vector<Case> cases = {
+        {"/home/u", "/x", "/x", "", ""},
+        {"/home/u", std::nullopt, "/home/u", "/.cache", "/.local/share"},
+        {"/home/u", "", "/home/u", "/.cache", "/.local/share"},
+        {"/home/u", "relative", "/home/u", "/.cache", "/.local/share"},
+        {std::nullopt, std::nullopt, "~", "/.cache", "/.local/share"},
+        {"", "/x", "/x", "", ""},
+        {"", std::nullopt, "~", "/.cache", "/.local/share"},
+    };
     ScopedEnvironment environment;
-    environment.set("HOME", "/home/u");
-    for (const auto& [value, cache, user] :
-         std::vector<std::tuple<std::optional<std::string>, std::string, std::string>>{
-             {"/x", "/x/lumeward/cache.sqlite", "/x/lumeward/memory.sqlite"},
-             {std::nullopt, "/home/u/.cache/lumeward/cache.sqlite",
-              "/home/u/.local/share/lumeward/memory.sqlite"},
-             {"", "/home/u/.cache/lumeward/cache.sqlite",
-              "/home/u/.local/share/lumeward/memory.sqlite"},
-             {"relative", "/home/u/.cache/lumeward/cache.sqlite",
-              "/home/u/.local/share/lumeward/memory.sqlite"}}) {
-        environment.set("XDG_CACHE_HOME", value);
-        environment.set("XDG_DATA_HOME", value);
-        EXPECT_EQ(defaultCacheFile(), cache);
-        EXPECT_EQ(defaultUserFile(), user);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.home.value_or("unset") + ", " + c.xdg.value_or("unset"));
+        environment.set("HOME", c.home);
+        environment.set("XDG_CACHE_HOME", c.xdg);
+        environment.set("XDG_DATA_HOME", c.xdg);
+        const std::string folder = c.folder == "~" ? ::getpwuid(::getuid())->pw_dir : c.folder;
+        EXPECT_EQ(defaultCacheFile(), folder + c.cache + cacheTail);
+        EXPECT_EQ(defaultUserFile(), folder + c.user + userTail);
     }
 }
