@@ -72,7 +72,6 @@ public:
     std::optional<TimePoint> heldUntil(std::string_view host);
 
     std::optional<std::string> takeWarning() { return m_file.takeWarning(); }
-    TimePoint now() const { return m_file.now(); }
 
 private:
     StoreFile m_file;

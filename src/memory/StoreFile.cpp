@@ -211,7 +211,7 @@ std::string StoreFile::moveAside() {
     for (const std::string_view side : {"-wal", "-shm"}) {
         if (::rename(withSuffix(m_path, side).c_str(), withSuffix(target, side).c_str()) != 0 &&
             errno != ENOENT) {
-            throwErrno("cannot move its " + std::string(side.substr(1)) + " file aside");
+            throwErrno("cannot move " + withSuffix(m_path, side).string() + " aside");
         }
     }
     return target.string();

@@ -48,7 +48,6 @@ public:
     // The warnings not yet taken, one a line; none when all went well.
     std::optional<std::string> takeWarning();
     TimePoint now() const { return m_options.clock(); }
-    const std::filesystem::path& path() const { return m_path; }
 
 private:
     void open();

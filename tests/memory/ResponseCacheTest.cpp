@@ -30,57 +30,40 @@ std::string keptOf(ResponseCache& cache, const std::string& address) {
 }  // namespace
 
 TEST(ResponseCache, KeepsOneResponsePerAddressExactlyAsReceivedAcrossReopening) {
-    const std::string body = "<rss>\0\xff\xfe caf\xc3\xa9</rss>"s;
-    const std::string big(kLargestKeptBody, 'b');
+    const std::string body = "<rss>\0\xff\xfe caf\xc3\xa9</rss>"s, big(kLargestKeptBody, 'b');
+    const std::string date = "Sat, 05 Dec 2026 10:00:00 GMT", type = "application/rss+xml";
     struct Step {
-        std::string doing;
+        bool refresh;  // else keep
+        Validators validators;
+        std::string type, body;
         std::string expected;  // what is kept afterwards, read after reopening
     };
+    const std::string kept = " | " + date + " | " + type + " | " + body + " | ";
     const std::vector<Step> steps = {
-        {"keep both",
-         "W/\"a 1\" | Sat, 05 Dec 2026 10:00:00 GMT | application/rss+xml | " + body + " | 10"},
-        {"refresh with a new ETag",
-         "\"b\" | Sat, 05 Dec 2026 10:00:00 GMT | application/rss+xml | " + body + " | 20"},
-        {"refresh with nothing",
-         "\"b\" | Sat, 05 Dec 2026 10:00:00 GMT | application/rss+xml | " + body + " | 30"},
-        {"keep Last-Modified only", " | Sun, 06 Dec 2026 00:00:00 GMT | text/xml |  | 40"},
-        {"keep the largest body", "\"c\" |  |  | " + big + " | 50"},
-        {"keep a body too large", "none"},
-        {"keep ETag only", "\"d\" |  | text/xml | x | 70"},
-        {"keep without validators", "none"},
+        {false, {"W/\"a 1\"", date}, type, body, "W/\"a 1\"" + kept + "10"},
+        {true, {"\"b\"", ""}, "", "", "\"b\"" + kept + "20"},
+        {true, {}, "", "", "\"b\"" + kept + "30"},
+        {false, {"", date}, "text/xml", "", " | " + date + " | text/xml |  | 40"},
+        {false, {"\"c\"", ""}, "", big, "\"c\" |  |  | " + big + " | 50"},
+        {false, {"\"c\"", ""}, "", big + "b", "none"},
+        {false, {"\"d\"", ""}, "text/xml", "x", "\"d\" |  | text/xml | x | 70"},
+        {false, {}, "text/xml", "y", "none"},
     };
     const TempDir home;
     SettableClock clock;
     const auto file = home.path() / "cache.sqlite";
     for (const auto& step : steps) {
-        SCOPED_TRACE(step.doing);
+        SCOPED_TRACE(step.expected.substr(0, 60));
         clock.advance(seconds(10));
-        {
-            ResponseCache cache(file, clock.options());
-            const std::string& doing = step.doing;
-            if (doing == "keep both") {
-                cache.keep(kFeed, {"W/\"a 1\"", "Sat, 05 Dec 2026 10:00:00 GMT"},
-                           "application/rss+xml", body);
-            } else if (doing == "refresh with a new ETag") {
-                cache.refresh(kFeed, {"\"b\"", ""});
-            } else if (doing == "refresh with nothing") {
-                cache.refresh(kFeed, {});
-            } else if (doing == "keep Last-Modified only") {
-                cache.keep(kFeed, {"", "Sun, 06 Dec 2026 00:00:00 GMT"}, "text/xml", "");
-            } else if (doing == "keep the largest body") {
-                cache.keep(kFeed, {"\"c\"", ""}, "", big);
-            } else if (doing == "keep a body too large") {
-                cache.keep(kFeed, {"\"c\"", ""}, "", big + "b");
-            } else if (doing == "keep ETag only") {
-                cache.keep(kFeed, {"\"d\"", ""}, "text/xml", "x");
-            } else {
-                cache.keep(kFeed, {}, "text/xml", "y");
-            }
-            // Another address is left as it was.
-            EXPECT_EQ(keptOf(cache, kFeed + "&b"), "none");
+        if (ResponseCache cache(file, clock.options()); step.refresh) {
+            cache.refresh(kFeed, step.validators);
+        } else {
+            cache.keep(kFeed, step.validators, step.type, step.body);
         }
         ResponseCache reopened(file, clock.options());
         EXPECT_EQ(keptOf(reopened, kFeed), step.expected);
+        // Another address is left as it was.
+        EXPECT_EQ(keptOf(reopened, kFeed + "&b"), "none");
         EXPECT_EQ(reopened.takeWarning(), std::nullopt);
     }
 }
@@ -89,39 +72,37 @@ TEST(ResponseCache, DropsAddressesUnreadFor90DaysAndForgetsHoldsOnceTheyPass) {
     const TempDir home;
     SettableClock clock;
     const auto file = home.path() / "cache.sqlite";
+    const auto start = clock.now();
     {
         ResponseCache cache(file, clock.options());
         cache.keep("old", {"\"1\"", ""}, "", "o");
         cache.keep("refreshed", {"\"2\"", ""}, "", "r");
-        EXPECT_EQ(cache.holdAsAsked("a.example", "120"), clock.now() + seconds(120));
-        // A later answer replaces the hold; none asks for more than a day.
-        EXPECT_EQ(cache.holdAsAsked("b.example", "10"), clock.now() + seconds(10));
-        EXPECT_EQ(cache.holdAsAsked("b.example", "999999999999999999999"), clock.now() + hours(24));
-        cache.hold("c.example", clock.now() + hours(48));
-        EXPECT_EQ(cache.holdAsAsked("d.example", "soon"), std::nullopt);
-        clock.advance(days(30));
+        EXPECT_EQ(cache.holdAsAsked("a.example", "120"), start + seconds(120));
+        EXPECT_EQ(cache.holdAsAsked("b.example", "soon"), std::nullopt);
+        // A later answer replaces the hold; none lasts more than a day.
+        cache.holdAsAsked("c.example", "10");
+        cache.holdAsAsked("c.example", "999999999999999999999");
+        cache.hold("d.example", start + hours(48));
+        clock.advance(seconds(119));
+        EXPECT_EQ(cache.heldUntil("a.example"), start + seconds(120));
+        EXPECT_EQ(cache.heldUntil("A.example"), std::nullopt);
+        clock.advance(seconds(1));
+        EXPECT_EQ(cache.heldUntil("a.example"), std::nullopt);
+        EXPECT_EQ(cache.heldUntil("b.example"), std::nullopt);
+        EXPECT_EQ(cache.heldUntil("c.example"), start + hours(24));
+        EXPECT_EQ(cache.heldUntil("d.example"), start + hours(24));
+        clock.advance(days(30) - seconds(120));
         cache.refresh("refreshed", {});
     }
     clock.advance(days(60));
     ResponseCache cache(file, clock.options());
     // 90 days since "old" was read: not yet too long; 60 since "refreshed" was.
     EXPECT_EQ(cache.kept("old").has_value() + cache.kept("refreshed").has_value(), 2);
-    EXPECT_EQ(cache.heldUntil("a.example"), std::nullopt);
+    EXPECT_EQ(cache.heldUntil("c.example"), std::nullopt);
     clock.advance(seconds(1));
     ResponseCache later(file, clock.options());
     EXPECT_EQ(later.kept("old"), std::nullopt);
     EXPECT_EQ(later.kept("refreshed")->body, "r");
-
-    SettableClock now;
-    ResponseCache holding(home.path() / "holds.sqlite", now.options());
-    holding.holdAsAsked("a.example", "120");
-    holding.hold("c.example", now.now() + hours(48));
-    now.advance(seconds(119));
-    EXPECT_EQ(holding.heldUntil("a.example"), now.now() + seconds(1));
-    EXPECT_EQ(holding.heldUntil("A.example"), std::nullopt);
-    now.advance(seconds(1));
-    EXPECT_EQ(holding.heldUntil("a.example"), std::nullopt);
-    EXPECT_EQ(holding.heldUntil("c.example"), SettableClock::kStart + hours(24));
 }
 
 TEST(RetryAfter, IsSecondsOrAnHttpDateNeverMoreThanADayAway) {
@@ -131,12 +112,10 @@ TEST(RetryAfter, IsSecondsOrAnHttpDateNeverMoreThanADayAway) {
         {" \t7 ", seconds(7)},
         {"0000000000000000000000000120", seconds(120)},
         {"86400", hours(24)},
-        {"86401", hours(24)},
         {"0", std::nullopt},
         {"", std::nullopt},
         {"-5", std::nullopt},
         {"1.5", std::nullopt},
-        {"12 s", std::nullopt},
         {"Sun, 06 Dec 2026 08:49:37 GMT", hours(8) + minutes(49) + seconds(37)},
         {"Sunday, 06-Dec-26 00:00:09 GMT", seconds(9)},
         {"Sun Dec  6 23:59:59 2026", hours(23) + minutes(59) + seconds(59)},

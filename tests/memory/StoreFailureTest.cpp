@@ -60,91 +60,90 @@ void damageTail(const fs::path& file) {
 }  // namespace
 
 TEST(StoreFailure, EachGivesOneWarningNamingFileAndReasonThenARunLikeAFirstOne) {
+    using Step = std::function<void(const fs::path& file)>;
     struct Case {
         std::string name;
-        std::function<void(const TempDir& home, const fs::path& file)> arrange;
-        std::string warning;  // after the file's path
-        std::string afterwards;
-        bool unprivileged = false;
-        bool lockedByAnother = false;
-        std::function<void(const fs::path& file)> beforeWrites = [](const fs::path&) {};
+        Step arrange;
+        std::string warning;  // after the file's path; FILE and PARENT stand for the paths
+        bool keepsAfterwards = false;
+        bool unprivileged = false;  // run as "nobody", who then owns everything in the home
+        Step beforeWrites = [](const fs::path&) {};
+    };
+    std::optional<ForkedChild> holder;  // of the lock
+    const auto readOnly = [](const fs::path& folder) {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     };
     const std::string corrupt = ".corrupt-20261206T000000Z";
     const std::vector<Case> cases = {
-        {"all is well", [](const TempDir&, const fs::path&) {}, "", "no warning | 1 | 1 | once"},
+        {"all is well", [](const fs::path&) {}, "", true},
         {"not a database, a second time in that second",
-         [&corrupt](const TempDir&, const fs::path& file) {
+         [&](const fs::path& file) {
              fs::create_directories(file.parent_path());
              std::ofstream(file) << std::string(5000, 'x');
              std::ofstream(file.string() + corrupt) << "the first";
          },
          " was damaged (file is not a database); it is kept as FILE" + corrupt +
              "-2. A new one is started.",
-         "1 | 1 | once"},
-        {"a folder in its place",
-         [](const TempDir&, const fs::path& file) { fs::create_directories(file); },
-         ": unable to open database file (Is a directory)" + kWithout, "0 | 0 | once"},
+         true},
+        {"a folder in its place", [](const fs::path& file) { fs::create_directories(file); },
+         ": unable to open database file (Is a directory)" + kWithout},
         {"a file in place of its folder",
-         [](const TempDir&, const fs::path& file) { std::ofstream(file.parent_path().string()); },
-         ": cannot make the folder PARENT: Not a directory" + kWithout, "0 | 0 | once"},
+         [](const fs::path& file) { std::ofstream(file.parent_path().string()); },
+         ": cannot make the folder PARENT: Not a directory" + kWithout},
         {"unreadable",
-         [](const TempDir& home, const fs::path& file) {
+         [](const fs::path& file) {
              makeStore(file);
              fs::permissions(file, fs::perms::none);
-             handToUnprivilegedUser(home.path());
-             handToUnprivilegedUser(file.parent_path());
-             handToUnprivilegedUser(file);
          },
-         ": unable to open database file (Permission denied)" + kWithout, "0 | 0 | once", true},
+         ": unable to open database file (Permission denied)" + kWithout, false, true},
         {"read-only home",
-         [](const TempDir& home, const fs::path&) {
-             fs::permissions(home.path(), fs::perms::owner_read | fs::perms::owner_exec);
-             handToUnprivilegedUser(home.path());
-         },
-         ": cannot make the folder PARENT: Permission denied" + kWithout, "0 | 0 | once", true},
+         [&](const fs::path& file) { readOnly(file.parent_path().parent_path()); },
+         ": cannot make the folder PARENT: Permission denied" + kWithout, false, true},
         {"unwritable folder",
-         [](const TempDir& home, const fs::path& file) {
+         [&](const fs::path& file) {
              makeStore(file);
-             fs::remove(fs::path(file.string() + "-wal"));
-             fs::remove(fs::path(file.string() + "-shm"));
-             fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-             handToUnprivilegedUser(home.path());
-             handToUnprivilegedUser(file.parent_path());
-             handToUnprivilegedUser(file);
+             readOnly(file.parent_path());
          },
-         ": attempt to write a readonly database (its folder is not writable)" + kWithout,
-         "0 | 0 | once", true},
+         ": attempt to write a readonly database (its folder is not writable)" + kWithout, false,
+         true},
         {"written by a newer program",
-         [](const TempDir&, const fs::path& file) {
+         [](const fs::path& file) {
              makeStore(file);
              Connection(file, std::chrono::seconds(1)).execute("PRAGMA user_version = 7");
          },
-         ": it was written by a newer Lumeward (schema 7)" + kWithout, "0 | 0 | once"},
-        {"locked by another process", [](const TempDir&, const fs::path& file) { makeStore(file); },
-         ": database is locked" + kWithout, "0 | 0 | once", false, true},
+         ": it was written by a newer Lumeward (schema 7)" + kWithout},
+        {"locked by another process",
+         [&holder](const fs::path& file) {
+             makeStore(file);
+             holder.emplace([&file](const ForkedChild::Send& send) {
+                 Connection holding(file, std::chrono::seconds(1));
+                 holding.execute("BEGIN IMMEDIATE");
+                 send("locked");
+                 ::pause();
+             });
+             holder->nextLine();
+         },
+         ": database is locked" + kWithout},
         {"damaged where the list is",
-         [](const TempDir&, const fs::path& file) {
+         [](const fs::path& file) {
              makeStore(file);
              damageTail(file);
          },
-         " was damaged (database disk image is malformed); it is kept as FILE" + corrupt + kWithout,
-         "0 | 0 | once"},
-        {"damaged, and another file in its place",
-         [](const TempDir&, const fs::path& file) { makeStore(file); },
-         ": database disk image is malformed, and it cannot be moved aside: another file has taken "
-         "its place" +
+         " was damaged (database disk image is malformed); it is kept as FILE" + corrupt +
+             kWithout},
+        {"damaged, and another file in its place", makeStore,
+         ": database disk image is malformed, and it cannot be moved aside: another file has "
+         "taken its place" +
              kWithout,
-         "0 | 0 | once", false, false,
+         false, false,
          [](const fs::path& file) {
              damageTail(file);
              fs::copy_file(file, file.string() + ".new");
              fs::rename(file.string() + ".new", file);
          }},
-        {"out of room", [](const TempDir&, const fs::path& file) { makeStore(file); },
-         ": disk I/O error" + kWithout, "0 | 0 | once", false, false,
+        {"out of room", makeStore, ": disk I/O error" + kWithout, false, false,
          [](const fs::path&) {
-             // Ignored, so that the write fails with EFBIG instead of the signal ending the
-             // process.
+             // Ignored, so that the write fails with EFBIG instead of the signal ending it.
              ::signal(SIGXFSZ, SIG_IGN);
              const rlimit limit = {1000, 1000};
              ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -154,24 +153,21 @@ TEST(StoreFailure, EachGivesOneWarningNamingFileAndReasonThenARunLikeAFirstOne) 
         SCOPED_TRACE(c.name);
         const TempDir home;
         const fs::path file = home.path() / "lumeward" / "memory.sqlite";
-        c.arrange(home, file);
-        std::optional<ForkedChild> holder;
-        if (c.lockedByAnother) {
-            holder.emplace([&file](const ForkedChild::Send& send) {
-                Connection holding(file, std::chrono::seconds(1));
-                holding.execute("BEGIN IMMEDIATE");
-                send("locked");
-                ::pause();
-            });
-            ASSERT_EQ(holder->nextLine(), "locked");
+        c.arrange(file);
+        if (c.unprivileged) {
+            for (const auto& entry : fs::recursive_directory_iterator(home.path())) {
+                handToUnprivilegedUser(entry.path());
+            }
+            handToUnprivilegedUser(home.path());
         }
         SettableClock clock;
         const auto probing = [&] { return probe(file, clock, c.beforeWrites); };
         const auto seen = c.unprivileged ? runForkedUnprivileged(probing) : runForked(probing);
-        std::string expected = c.warning.empty() ? c.afterwards
-                               : c.warning.starts_with(" was")
-                                   ? file.string() + c.warning + " | " + c.afterwards
-                                   : kWhat + file.string() + c.warning + " | " + c.afterwards;
+        std::string expected =
+            (c.warning.empty()               ? "no warning"
+             : c.warning.starts_with(" was") ? file.string() + c.warning
+                                             : kWhat + file.string() + c.warning) +
+            (c.keepsAfterwards ? " | 1 | 1 | once" : " | 0 | 0 | once");
         for (const auto& [word, path] : {std::pair{"FILE", file}, {"PARENT", file.parent_path()}}) {
             if (const auto at = expected.find(word); at != std::string::npos) {
                 expected.replace(at, std::string_view(word).size(), path.string());

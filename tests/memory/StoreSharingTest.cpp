@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "memory/ResponseCache.h"
-#include "memory/SettableClock.h"
 #include "memory/UserStore.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
@@ -17,17 +15,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The stores are used with their usual options: the system clock and the time-out
+// the programs wait for one another, which processes writing at once never reach.
 const std::string kBody(30'000, 'f');
-// As long as the programs wait for one another: processes writing at once never reach it.
-const auto kBusyTimeout = StoreOptions{}.busyTimeout;
 
 // Records items name0, name1, ... into folder one by one, keeping a response for
 // each as well, and sends each name once both are done; then its warnings.
 void recordItems(const fs::path& home, const std::string& name, int count,
                  const ForkedChild::Send& send) {
-    SettableClock clock;
-    UserStore store(home / "memory.sqlite", clock.options(kBusyTimeout));
-    ResponseCache cache(home / "cache.sqlite", clock.options(kBusyTimeout));
+    UserStore store(home / "memory.sqlite");
+    ResponseCache cache(home / "cache.sqlite");
     for (int index = 0; index < count; ++index) {
         const std::string key = name + std::to_string(index);
         cache.keep(key, {"\"" + key + "\"", ""}, "text/xml", kBody);
@@ -39,9 +36,8 @@ void recordItems(const fs::path& home, const std::string& name, int count,
 
 // The names of those sent that the files do not hold, and any warning on the way.
 std::string missing(const fs::path& home, const std::vector<std::string>& sent) {
-    SettableClock clock;
-    UserStore store(home / "memory.sqlite", clock.options(kBusyTimeout));
-    ResponseCache cache(home / "cache.sqlite", clock.options(kBusyTimeout));
+    UserStore store(home / "memory.sqlite");
+    ResponseCache cache(home / "cache.sqlite");
     std::string lost;
     const auto marks = store.savedInto(home / "out", sent);
     for (std::size_t index = 0; index < sent.size(); ++index) {
@@ -58,29 +54,26 @@ std::string missing(const fs::path& home, const std::vector<std::string>& sent) 
 
 TEST(StoreSharing, ThreadsOfOneProcessLoseNothing) {
     const TempDir home;
-    SettableClock clock;
-    UserStore store(home.path() / "memory.sqlite", clock.options(kBusyTimeout));
-    ResponseCache cache(home.path() / "cache.sqlite", clock.options(kBusyTimeout));
+    UserStore store(home.path() / "memory.sqlite");
+    ResponseCache cache(home.path() / "cache.sqlite");
     std::vector<std::string> names;
+    for (int index = 0; index < 400; ++index) {
+        names.push_back("t" + std::to_string(index));
+    }
     {
         std::vector<std::jthread> threads;
-        for (int thread = 0; thread < 8; ++thread) {
+        for (std::size_t thread = 0; thread < 8; ++thread) {
             threads.emplace_back([&, thread] {
-                for (int index = 0; index < 50; ++index) {
-                    const std::string key =
-                        "t" + std::to_string(thread) + "-" + std::to_string(index);
+                for (auto index = thread; index < names.size(); index += 8) {
+                    const std::string& key = names[index];
                     cache.keep(key, {"\"" + key + "\"", ""}, "text/xml", kBody);
                     store.recordSaved(home.path() / "out", key, key + ".html");
-                    cache.hold(key, clock.now() + std::chrono::hours(1));
+                    cache.hold(key, systemNow() + std::chrono::hours(1));
                     EXPECT_TRUE(cache.kept(key) && cache.heldUntil(key));
-                    const std::vector<KeptAddress> list(3, {key, "", ""});
-                    store.keepAddresses(list);
+                    store.keepAddresses(std::vector<KeptAddress>(3, {key, "", ""}));
                     store.keepStatus(1, key, "1 item", key);
                 }
             });
-            for (int index = 0; index < 50; ++index) {
-                names.push_back("t" + std::to_string(thread) + "-" + std::to_string(index));
-            }
         }
     }
     const auto list = store.keptAddresses();
@@ -90,7 +83,7 @@ TEST(StoreSharing, ThreadsOfOneProcessLoseNothing) {
     EXPECT_EQ(missing(home.path(), names), "");
 }
 
-TEST(StoreSharing, TwoProcessesStartingTheFilesAtOnceLoseNoRecord) {
+TEST(StoreSharing, ProcessesStartingTheFilesAtOnceLoseNoRecord) {
     const TempDir home;
     ForkedChild first([&](const auto& send) { recordItems(home.path(), "shared", 200, send); });
     ForkedChild second([&](const auto& send) { recordItems(home.path(), "shared", 200, send); });

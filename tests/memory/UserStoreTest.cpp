@@ -20,15 +20,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// "NAME@seconds since the clock's start" for each key, "-" for an item not saved there.
+// "NAME@seconds since the clock's start " for each key, "- " for an item not saved there.
 std::string marksOf(UserStore& store, const fs::path& folder,
                     const std::vector<std::string>& keys) {
     std::string seen;
     for (const auto& mark : store.savedInto(folder, keys)) {
-        seen += (mark ? mark->fileName + "@" +
-                            std::to_string((mark->savedAt - SettableClock::kStart).count())
-                      : "-") +
-                " ";
+        const auto at = mark ? (mark->savedAt - SettableClock::kStart).count() : 0;
+        seen += mark ? mark->fileName + "@" + std::to_string(at) + " " : "- ";
     }
     return seen;
 }
@@ -43,56 +41,44 @@ std::string listOf(UserStore& store) {
 
 }  // namespace
 
-TEST(SavedItems, CountAsSavedIntoTheFolderHoweverItIsSpelledAcrossReopening) {
+// Items count as saved into a folder however it is spelt; the address list comes
+// back in its order with each address's last Status.
+TEST(UserStore, KeepsSavedItemsAndTheAddressListAcrossReopening) {
     const TempDir home;
     SettableClock clock;
     const auto file = home.path() / "memory.sqlite";
     const fs::path out = home.path() / "out";
     const std::vector<std::string> keys = {"a", "b", "c", "a", "\xc3\xa9\n x"};
+    const std::string a = "http://a.example/", b = "http://b.example/";
     {
         UserStore store(file, clock.options());
+        EXPECT_EQ(listOf(store), "");
         store.recordSaved(out, "a", "A1.html");
         clock.advance(seconds(5));
         const std::vector<SavedFile> files = {{"b", "B.html"}, {keys[4], "\xc3\xa9.html"}};
         store.recordSaved(home.path() / "x" / ".." / "out" / "", files);
         store.recordSaved(home.path() / "other", "c", "C.html");
+        store.keepAddresses(std::vector<KeptAddress>{{"z", "", ""}, {"old", "", ""}});
+        store.keepAddresses(std::vector<KeptAddress>{{b, "", ""}, {a, "", ""}, {b, "", ""}});
+        store.keepStatus(2, b, "20 items", "");
+        store.keepStatus(1, a, "HTTP 404 Not Found", "404 Not Found\nat /feed");
+        // The list changed under them: Statuses for addresses no longer there.
+        store.keepStatus(0, a, "Timed out", "");
+        store.keepStatus(3, b, "Timed out", "");
     }
     UserStore store(file, clock.options());
     EXPECT_EQ(marksOf(store, out, keys), "A1.html@0 B.html@5 - A1.html@0 \xc3\xa9.html@5 ");
     EXPECT_EQ(marksOf(store, out.string() + "/.", keys), marksOf(store, out, keys));
     EXPECT_EQ(marksOf(store, "/", keys), "- - - - - ");
+    EXPECT_EQ(listOf(store), b + "||\n" + a + "|HTTP 404 Not Found|404 Not Found\nat /feed\n" + b +
+                                 "|20 items|\n");
     // Saved again, as a save of every item does: the latest file is what is shown.
     clock.advance(seconds(5));
     store.recordSaved(out, "a", "A2.html");
     EXPECT_EQ(marksOf(store, out, {"a"}), "A2.html@10 ");
-    EXPECT_EQ(store.takeWarning(), std::nullopt);
-}
-
-TEST(KeptAddresses, ComeBackInTheirOrderWithTheirLastStatus) {
-    const TempDir home;
-    SettableClock clock;
-    const auto file = home.path() / "memory.sqlite";
-    {
-        UserStore store(file, clock.options());
-        EXPECT_EQ(listOf(store), "");
-        store.keepAddresses(std::vector<KeptAddress>{{"z", "", ""}, {"old", "", ""}});
-        const std::vector<KeptAddress> list = {{"http://b.example/", "", ""},
-                                               {"http://a.example/", "", ""},
-                                               {"http://b.example/", "", ""}};
-        store.keepAddresses(list);
-        store.keepStatus(2, "http://b.example/", "20 items", "");
-        store.keepStatus(1, "http://a.example/", "HTTP 404 Not Found", "404 Not Found\nat /feed");
-        // The list changed under it: the Status is for an address no longer there.
-        store.keepStatus(0, "http://a.example/", "Timed out", "");
-        store.keepStatus(3, "http://b.example/", "Timed out", "");
-    }
-    UserStore store(file, clock.options());
-    EXPECT_EQ(listOf(store),
-              "http://b.example/||\n"
-              "http://a.example/|HTTP 404 Not Found|404 Not Found\nat /feed\n"
-              "http://b.example/|20 items|\n");
     store.keepAddresses({});
     EXPECT_EQ(listOf(store), "");
+    EXPECT_EQ(store.takeWarning(), std::nullopt);
 }
 
 TEST(ItemKey, IsTheFeedWithTheIdElseTheLinkElseAStableHashOfTheTexts) {
@@ -118,29 +104,22 @@ TEST(ItemKey, IsTheFeedWithTheIdElseTheLinkElseAStableHashOfTheTexts) {
 
 TEST(StorePaths, FollowTheXdgFoldersElseTheHomeFolder) {
     using Value = std::optional<std::string>;
-    struct Case {
-        Value home, xdg;
-        std::string folder;  // of both files; ~ is the user's home in the password database
-        std::string cache, user;
-    };
-    const std::string cacheTail = "/lumeward/cache.sqlite", userTail = "/lumeward/memory.sqlite";
-    const std::vector<Case> cases = {
-        {"/home/u", "/x", "/x", "", ""},
-        {"/home/u", std::nullopt, "/home/u", "/.cache", "/.local/share"},
-        {"/home/u", "", "/home/u", "/.cache", "/.local/share"},
-        {"/home/u", "relative", "/home/u", "/.cache", "/.local/share"},
-        {std::nullopt, std::nullopt, "~", "/.cache", "/.local/share"},
-        {"", "/x", "/x", "", ""},
-        {"", std::nullopt, "~", "/.cache", "/.local/share"},
-    };
+    const std::string known = ::getpwuid(::getuid())->pw_dir;  // the password database's
     ScopedEnvironment environment;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.home.value_or("unset") + ", " + c.xdg.value_or("unset"));
-        environment.set("HOME", c.home);
-        environment.set("XDG_CACHE_HOME", c.xdg);
-        environment.set("XDG_DATA_HOME", c.xdg);
-        const std::string folder = c.folder == "~" ? ::getpwuid(::getuid())->pw_dir : c.folder;
-        EXPECT_EQ(defaultCacheFile(), folder + c.cache + cacheTail);
-        EXPECT_EQ(defaultUserFile(), folder + c.user + userTail);
+    // HOME, then both XDG_CACHE_HOME and XDG_DATA_HOME; the folders the files go in.
+    for (const auto& [home, xdg, cache, data] :
+         std::vector<std::tuple<Value, Value, std::string, std::string>>{
+             {"/h", "/x", "/x", "/x"},
+             {"/h", std::nullopt, "/h/.cache", "/h/.local/share"},
+             {"/h", "", "/h/.cache", "/h/.local/share"},
+             {"/h", "relative", "/h/.cache", "/h/.local/share"},
+             {"", "/x", "/x", "/x"},
+             {"", std::nullopt, known + "/.cache", known + "/.local/share"},
+             {std::nullopt, std::nullopt, known + "/.cache", known + "/.local/share"}}) {
+        environment.set("HOME", home);
+        environment.set("XDG_CACHE_HOME", xdg);
+        environment.set("XDG_DATA_HOME", xdg);
+        EXPECT_EQ(defaultCacheFile(), cache + "/lumeward/cache.sqlite");
+        EXPECT_EQ(defaultUserFile(), data + "/lumeward/memory.sqlite");
     }
 }

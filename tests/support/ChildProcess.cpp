@@ -126,17 +126,12 @@ ForkedChild::ForkedChild(const std::function<void(const Send& send)>& work) {
     m_pid = ::fork();
     if (m_pid == 0) {
         ::close(fds[0]);
-        const Send send = [fd = fds[1]](std::string_view line) {
-            // One write per line, shorter than PIPE_BUF: a kill never cuts a line in two.
+        // One write per line, shorter than PIPE_BUF: a kill never cuts a line in two.
+        work([fd = fds[1]](std::string_view line) {
             const std::string whole = std::string(line) + "\n";
             while (::write(fd, whole.data(), whole.size()) < 0 && errno == EINTR) {
             }
-        };
-        try {
-            work(send);
-        } catch (...) {
-            ::_exit(1);
-        }
+        });
         ::_exit(0);
     }
     ::close(fds[1]);
@@ -144,30 +139,24 @@ ForkedChild::ForkedChild(const std::function<void(const Send& send)>& work) {
         ::close(fds[0]);
         throw std::runtime_error("ForkedChild: no fork");
     }
-    m_lines = fds[0];
+    m_lines = ::fdopen(fds[0], "r");
 }
 
 ForkedChild::~ForkedChild() {
-    if (!m_returned) {
-        kill();
-    }
-    ::close(m_lines);
+    kill();
+    std::fclose(m_lines);
 }
 
 std::optional<std::string> ForkedChild::nextLine() {
-    for (;;) {
-        if (const auto end = m_pending.find('\n'); end != std::string::npos) {
-            std::string line = m_pending.substr(0, end);
-            m_pending.erase(0, end + 1);
-            return line;
-        }
-        char buffer[4096];
-        const ssize_t count = ::read(m_lines, buffer, sizeof buffer);
-        if (count == 0 || (count < 0 && errno != EINTR)) {
-            return std::nullopt;
-        }
-        m_pending.append(buffer, count > 0 ? static_cast<std::size_t>(count) : 0);
+    char* line = nullptr;
+    std::size_t size = 0;
+    const ssize_t length = ::getline(&line, &size, m_lines);
+    std::optional<std::string> text;
+    if (length > 0) {
+        text.emplace(line, static_cast<std::size_t>(length) - (line[length - 1] == '\n'));
     }
+    std::free(line);
+    return text;
 }
 
 void ForkedChild::kill() {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -58,14 +59,13 @@ public:
     std::optional<std::string> nextLine();
     // Ends the child at once with SIGKILL.
     void kill();
-    // Waits for the child; true when work returned (no signal, no exception).
+    // Waits for the child; true when work returned (no signal, no uncaught exception).
     bool wait();
 
 private:
     pid_t m_pid = -1;
-    int m_lines = -1;
-    std::string m_pending;
-    std::optional<bool> m_returned;
+    std::FILE* m_lines = nullptr;
+    std::optional<bool> m_returned;  // once the child has ended
 };
 
 std::string readFile(const std::filesystem::path& path);

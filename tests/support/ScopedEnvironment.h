@@ -8,8 +8,8 @@
 
 namespace lumeward::test {
 
-// Sets or removes environment variables for the object's lifetime, without Qt.
-// Not for use while other threads read the environment.
+// Sets or removes (value none) environment variables until the object goes,
+// without Qt. Not for use while other threads read the environment.
 class ScopedEnvironment {
 public:
     ScopedEnvironment() = default;
@@ -21,7 +21,6 @@ public:
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-    // value none removes the variable.
     void set(const std::string& name, const std::optional<std::string>& value) {
         const char* old = std::getenv(name.c_str());
         m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
@@ -30,11 +29,7 @@ public:
 
 private:
     static void apply(const std::string& name, const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            ::unsetenv(name.c_str());
-        }
+        value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
     }
 
     std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
