@@ -42,8 +42,9 @@ inline constexpr std::chrono::days kKeptUnread{90};
 // costs one full read per feed. Lives in $XDG_CACHE_HOME/lumeward/cache.sqlite
 // (defaultCacheFile()).
 //
-// Thread-safe; other processes may use the same file at once. Responses not
-// read for kKeptUnread and holds that have passed are dropped when it opens.
+// Retry-After values are read here (holdAsAsked), not in the engine. Thread-safe;
+// other processes may use the same file at once. Responses not read for
+// kKeptUnread and holds that have passed are dropped when it opens.
 // When the file cannot be used it keeps nothing, finds nothing, and
 // takeWarning() says why, once.
 class ResponseCache {

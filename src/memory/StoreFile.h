@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
