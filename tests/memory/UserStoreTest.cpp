@@ -46,13 +46,18 @@ std::string listOf(UserStore& store) {
 TEST(UserStore, KeepsSavedItemsAndTheAddressListAcrossReopening) {
     const TempDir home;
     SettableClock clock;
-    const auto file = home.path() / "memory.sqlite";
+    const auto file = home.path() / "made" / "memory.sqlite";
     const fs::path out = home.path() / "out";
     const std::vector<std::string> keys = {"a", "b", "c", "a", "\xc3\xa9\n x"};
     const std::string a = "http://a.example/", b = "http://b.example/";
     {
         UserStore store(file, clock.options());
         EXPECT_EQ(listOf(store), "");
+        // Addresses may carry passwords: only the user may read the files or list the folder.
+        const auto mode = [](const fs::path& path) { return fs::status(path).permissions(); };
+        EXPECT_EQ(mode(file.parent_path()), fs::perms::owner_all);
+        EXPECT_EQ(mode(file), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(mode(file.string() + "-wal"), mode(file));
         store.recordSaved(out, "a", "A1.html");
         clock.advance(seconds(5));
         const std::vector<SavedFile> files = {{"b", "B.html"}, {keys[4], "\xc3\xa9.html"}};
