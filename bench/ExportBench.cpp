@@ -1,20 +1,18 @@
 // Export of 10,000 checked rows from 20 feeds: into an empty folder, and again
 // into the folder the first export filled, where every first-choice name is taken.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <cstddef>
-#include <filesystem>
-#include <stdexcept>
 #include <string>
-#include <system_error>
 #include <vector>
 
+#include "support/BenchFolder.h"
 #include "workflows/Export.h"
 
 namespace {
 
+using lumeward::bench::BenchFolder;
 using lumeward::workflows::ExportFailure;
 using lumeward::workflows::exportRows;
 using lumeward::workflows::ResultRow;
@@ -41,30 +39,6 @@ std::vector<ResultRow> benchRows() {
     }
     return rows;
 }
-
-// A fresh folder under the system's temporary folder, removed with its files.
-class BenchFolder {
-public:
-    BenchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "lumeward-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed for " + pattern);
-        }
-        m_path = pattern;
-    }
-    ~BenchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-
-    std::string text() const { return m_path.string(); }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // Timed export; failures and files written become counters.
 double timedExport(const std::vector<ResultRow>& rows, const std::string& folder,

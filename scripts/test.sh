@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole suite twice: a normal build, then an
 # AddressSanitizer + UndefinedBehaviorSanitizer build; then the tests of the
-# side-by-side retrieval and lumeward-batch under ThreadSanitizer; then every
-# fuzz target for a few seconds on its corpus. The manual pages, desktop entry,
-# metainfo and completion are checked after the normal build.
+# side-by-side retrieval, lumeward-batch and the shared memory store under
+# ThreadSanitizer; then every fuzz target for a few seconds on its corpus. The
+# manual pages, desktop entry, metainfo and completion are checked after the
+# normal build.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."

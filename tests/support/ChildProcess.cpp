@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -126,6 +127,62 @@ ForkResult runForkedUnprivileged(const std::function<std::string()>& work, gid_t
         }
         return work();
     });
+}
+
+ForkedChild::ForkedChild(const std::function<void(const Send& send)>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        throw std::runtime_error("ForkedChild: no pipe");
+    }
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::close(fds[0]);
+        // One write per line, shorter than PIPE_BUF: a kill never cuts a line in two.
+        work([fd = fds[1]](std::string_view line) {
+            const std::string whole = std::string(line) + "\n";
+            while (::write(fd, whole.data(), whole.size()) < 0 && errno == EINTR) {
+            }
+        });
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    if (m_pid < 0) {
+        ::close(fds[0]);
+        throw std::runtime_error("ForkedChild: no fork");
+    }
+    m_lines = ::fdopen(fds[0], "r");
+}
+
+ForkedChild::~ForkedChild() {
+    kill();
+    std::fclose(m_lines);
+}
+
+std::optional<std::string> ForkedChild::nextLine() {
+    char* line = nullptr;
+    std::size_t size = 0;
+    const ssize_t length = ::getline(&line, &size, m_lines);
+    std::optional<std::string> text;
+    if (length > 0) {
+        text.emplace(line, static_cast<std::size_t>(length) - (line[length - 1] == '\n'));
+    }
+    std::free(line);
+    return text;
+}
+
+void ForkedChild::kill() {
+    if (!m_returned) {
+        ::kill(m_pid, SIGKILL);
+        wait();
+    }
+}
+
+bool ForkedChild::wait() {
+    if (!m_returned) {
+        const int status = waitFor(m_pid);
+        m_returned = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return *m_returned;
 }
 
 std::string readFile(const std::filesystem::path& path) {

@@ -2,9 +2,12 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lumeward::test {
@@ -42,6 +45,30 @@ ForkResult runForked(const std::function<std::string()>& work);
 void handToUnprivilegedUser(const std::filesystem::path& path);
 ForkResult runForkedUnprivileged(const std::function<std::string()>& work,
                                  gid_t alsoInGroup = 65534 /* nogroup, nobody's own */);
+
+// A forked copy of this process that runs work while the test goes on, for
+// several processes at once or one killed half-way. work sends lines back through
+// the function it is given. A child still running when the object goes is killed.
+class ForkedChild {
+public:
+    using Send = std::function<void(std::string_view line)>;
+    explicit ForkedChild(const std::function<void(const Send& send)>& work);
+    ~ForkedChild();
+    ForkedChild(const ForkedChild&) = delete;
+    ForkedChild& operator=(const ForkedChild&) = delete;
+
+    // The next line the child sent; none once it has ended and all are read.
+    std::optional<std::string> nextLine();
+    // Ends the child at once with SIGKILL.
+    void kill();
+    // Waits for the child; true when work returned (no signal, no uncaught exception).
+    bool wait();
+
+private:
+    pid_t m_pid = -1;
+    std::FILE* m_lines = nullptr;
+    std::optional<bool> m_returned;  // once the child has ended
+};
 
 std::string readFile(const std::filesystem::path& path);
 std::vector<std::string> linesOf(const std::string& text);
