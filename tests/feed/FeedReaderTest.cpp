@@ -201,6 +201,12 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
          "L1</link><description>D1</description></item></rdf:RDF>",
          "read RDF\nL1 | 1 | D1\n."},
         {"<r:RDF xmlns:r=\"urn:rdf\"><item/></r:RDF>", failed},
+        // A feed with no entries is a feed; its top says which kind.
+        {rss(""), "read RSS\n."},
+        {"<rdf:RDF xmlns:rdf=\"urn:rdf\"><channel/></rdf:RDF>", "read RDF\n."},
+        {"<feed><title>Nothing yet</title></feed>", "read Atom\n."},
+        {"<rss><item><title>1</title></item></rss>", failed},
+        {"<channel><item/></channel>", failed},
         // The first link with rel="alternate", as written, else the first without rel; content,
         // else summary; XHTML content as its text, even where HTML is kept.
         {"<feed><entry><title>1</title><link rel=\"replies\" href=\"r\"/><link href=\"n\"/>"
@@ -211,7 +217,6 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
          "</feed>",
          "read Atom\na?b&c | 1 | C\n |  | \nn |  | S\n |  | \n Hello there \n.", "/feed", "",
          nullptr, 0, true},
-        {rss(""), failed},
         {kFeed, "read Atom\n.", "/feed", "", nullptr, kAtomFeed},
         {kFeed, failed, "/feed", "", nullptr, 9},
         {rss("<item><title>  Don\u2019t\tpanic:\nНовости — 新闻 😀  </title><description>caf&#233; "

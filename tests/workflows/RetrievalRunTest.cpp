@@ -99,6 +99,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     LoopbackServer server;
     server.serve("/two", 200, feedOf(2));
     server.serve("/one", 200, feedOf(1));
+    server.serve("/none", 200, feedOf(0));
     server.serve("/text", 200, "Hello", "text/plain");
     server.serve("/busy", 503, "<p>Busy<br></p>", "text/html");
     server.handle("/slow-down", [](auto&, httplib::Response& response) {
@@ -111,6 +112,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     const std::vector<std::pair<std::string, FeedStatus>> cases = {
         {server.url("/two"), {"2 items", ""}},
         {server.url("/one"), {"1 item", ""}},
+        {server.url("/none"), {"0 items", ""}},
         {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found"}},
         {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
                                     "HTTP 429 Too Many Requests; retry after 120 seconds"}},
@@ -130,7 +132,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         const auto [summary, detail] = describeRead(reads[i]);
         EXPECT_EQ(summary, cases[i].second.summary);
         EXPECT_TRUE(detail.starts_with(cases[i].second.detail)) << detail;
-        EXPECT_EQ(reads[i].ok, i < 2);
+        EXPECT_EQ(reads[i].ok, i < 3);
     }
     EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
     EXPECT_EQ(server.hits("/busy"), 4) << "every other failure tries the next component";
