@@ -6,12 +6,15 @@
 #include "feed/XmlDocument.h"
 #include "support/CurlErrorCodes.h"
 #include "support/LoopbackServer.h"
+#include "support/SilentServer.h"
 #include "support/TextChecks.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -59,7 +62,7 @@ protected:
         for (std::size_t i = 0; i < kHttpNames.size(); ++i) {
             registry.add(kHttpNames[i], [this, i] {
                 m_made += static_cast<char>('0' + i);
-                return std::make_unique<CurlHttpRequest>();
+                return std::make_unique<CurlHttpRequest>(HttpLimits{.stallTime = kStall});
             });
         }
         if (!name.empty()) {
@@ -76,9 +79,13 @@ protected:
         m_server.serve("/feed", 200, read.body, read.contentType);
         m_made.clear();
         std::int32_t kind = read.kind;
+        const std::map<std::string, std::string> elsewhere = {
+            {"down", "http://127.0.0.1:" + m_port},
+            {"closes", m_closes.url("/feed")},
+            {"silent", m_silent.url("/feed")}};
         const bool ok = reader.ReadFeed(
-            read.path == "down" ? "http://127.0.0.1:" + m_port : m_server.url(read.path), "", "",
-            kind, read.allowHtml);
+            elsewhere.contains(read.path) ? elsewhere.at(read.path) : m_server.url(read.path), "",
+            "", kind, read.allowHtml);
         EXPECT_EQ(kind, reader.FeedType()) << "the kind is written back";
         std::string seen = (ok ? "read " : "failed ") + reader.FeedTypeString() + "\n";
         for (const FeedItem& item : *reader.FeedItems()) {
@@ -96,16 +103,21 @@ protected:
         }
     }
 
+    static constexpr std::chrono::seconds kStall{1};
     LoopbackServer m_server;
+    test::SilentServer m_closes{test::SilentServer::Manner::Close};
+    test::SilentServer m_silent{test::SilentServer::Manner::HoldOpen};
     std::string m_made;
     FeedReader m_reader{components()};
     const std::string m_port = std::to_string(test::unusedLoopbackPort());
 };
 
-// A body that does not load, or an exchange that fails, sends the read on to the next name; a
-// name that cannot be made is recorded and the read goes on. The last failure is kept: a body
-// that does not load says why, under the engine's code unless a component failed before. Reads
-// by one reader each start clean, and a list handed out stays as it is.
+// A body that does not load, or any answer that is not a feed, sends the read on to the next
+// name; no answer at all (no connection, an empty reply, silence) ends it, since every name
+// takes the same way to the server. A name that cannot be made is recorded and the read goes
+// on. The last failure is kept: a body that does not load says why, under the engine's code
+// unless a component failed before. Reads by one reader each start clean, and a list handed
+// out stays as it is.
 TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
     m_server.serve("/500", 500, kFeed);
     const auto handedOut = m_reader.FeedItems();
@@ -122,9 +134,11 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
         {"", none + "0123, 200 OK" + badXml + "no root element."},
         {"", "failed RSS\n | T | \n.made 0, 500 Internal Server Error, error 0 .", "/500"},
         {"",
-         none + "0123, 0 , error " + std::to_string(test::kCouldNotConnect) +
+         none + "0, 0 , error " + std::to_string(test::kCouldNotConnect) +
              " Failed to connect to 127.0.0.1 port " + m_port + " ",
          "down"},
+        {"", none + "0, 0 , error " + std::to_string(test::kGotNothing) + " Empty reply", "closes"},
+        {"", none + "0, 0 , error " + std::to_string(test::kOperationTimedOut) + " ", "silent"},
         {kFeed, read + "0, 200 OK, error 0 ."},
         {"",
          none + "123, 404 Not Found, error " + tooLarge +
@@ -132,8 +146,8 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
          "/404", kHttpNames[0], tenBytes},
         {kFeed, cannot + "MSXML.DomDocument'.", "/feed", "MSXML.DomDocument"},
         {kFeed, cannot + "VBScript.RegExp'.", "/feed", "VBScript.RegExp"},
-        {"", none + "012, 0 , error 429 Error creating object '" + kHttpNames[3] + "'.", "down",
-         kHttpNames[3]},
+        {"", none + "012, 404 Not Found, error 429 Error creating object '" + kHttpNames[3] + "'.",
+         "/404", kHttpNames[3]},
         {kFeed, read + "1, 200 OK, error 429 Error creating object '" + kHttpNames[0] + "'.",
          "/feed", kHttpNames[0], [] { return std::make_unique<XmlDocument>(); }},
         {kFeed,
@@ -142,6 +156,7 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
          "/feed", kHttpNames[0], tenBytes},
     });
     EXPECT_TRUE(handedOut->empty());
+    EXPECT_EQ(m_closes.connections() + m_silent.connections(), 2) << "one each, not four";
 }
 
 // WinHttp sets the proxy's and the server's credentials apart, and only those given; the
