@@ -53,11 +53,10 @@ RetrievalRun::RetrievalRun(std::vector<std::string> addresses, RetrievalLimits l
     std::map<std::string, std::size_t> servers;
     for (std::size_t index = 0; index < m_addresses.size(); ++index) {
         const auto [found, added] =
-            servers.try_emplace(feed::serverOf(m_addresses[index]), m_servers.size());
+            servers.try_emplace(feed::hostKeyOf(m_addresses[index]), m_servers.size());
         if (added) {
             m_servers.emplace_back();
         }
-        m_serverOf.push_back(found->second);
         m_servers[found->second].waiting.push_back(index);
     }
     m_waiting = m_addresses.size();

@@ -60,7 +60,8 @@ struct FeedStatus {
 
 // Reads a list of addresses side by side, each with its own FeedReader (empty
 // credentials, kind recognised anew, HTML removed): at most limits.jobs at
-// once and limits.perServer on one server, starting them in list order.
+// once and limits.perServer from one host (redirects count against the host
+// listed), starting them in list order.
 // The handlers run on the run's own threads; finished is called exactly once
 // per address, also for those a stop leaves unread.
 class RetrievalRun {
@@ -95,7 +96,6 @@ private:
     void handOverUnread();
 
     std::vector<std::string> m_addresses;
-    std::vector<std::size_t> m_serverOf;
     RetrievalLimits m_limits;
     Handlers m_handlers;
     std::shared_ptr<const feed::ComponentRegistry> m_registry;

@@ -171,7 +171,11 @@ protected:
     test::ScopedConfigHome m_configHome;
     // Ends a stalled answer; it outlives the servers, which wait for their answers.
     std::atomic<bool> m_released = false;
-    test::LoopbackServer m_servers[5];
+    // Hosts of their own, as the limit on reads at once goes by host.
+    test::LoopbackServer m_servers[5] = {
+        test::LoopbackServer("127.0.0.1"), test::LoopbackServer("127.0.0.2"),
+        test::LoopbackServer("127.0.0.3"), test::LoopbackServer("127.0.0.4"),
+        test::LoopbackServer("127.0.0.5")};
     test::ScriptedDialogs m_dialogs;
     std::unique_ptr<Form1> m_form = std::make_unique<Form1>(m_dialogs);
     test::TempDir m_out;

@@ -58,8 +58,9 @@ std::vector<FeedRead> readAll(std::vector<std::string> addresses, RetrievalLimit
 }  // namespace
 
 TEST(RetrievalRun, ReadsSideBySideWithinItsLimitsAndHandsReadsOverInListOrder) {
-    // Three servers; the later an address, the sooner its answer.
-    LoopbackServer servers[3];
+    // Three servers on two hosts: two ports of one host share its limit. The later an
+    // address, the sooner its answer.
+    LoopbackServer servers[3] = {LoopbackServer(), LoopbackServer(), LoopbackServer("127.0.0.2")};
     InFlight inFlight;
     std::vector<std::string> addresses;
     for (int i = 0; i < 12; ++i) {
@@ -67,12 +68,13 @@ TEST(RetrievalRun, ReadsSideBySideWithinItsLimitsAndHandsReadsOverInListOrder) {
     }
     addresses.push_back(addresses.front());  // listed twice, read twice
     for (int server = 0; server < 3; ++server) {
-        servers[server].handle("/f", [&, server](const httplib::Request& request, auto& response) {
-            inFlight.enter(server);
+        const int host = server / 2;
+        servers[server].handle("/f", [&, host](const httplib::Request& request, auto& response) {
+            inFlight.enter(host);
             const int i = std::stoi(request.params.begin()->first);
             std::this_thread::sleep_for(40ms + (12 - i) * 4ms);
             response.set_content(feedOf(i % 4 + 1), "application/xml");
-            inFlight.leave(server);
+            inFlight.leave(host);
         });
     }
     for (const std::size_t jobs : {4u, 1u}) {
