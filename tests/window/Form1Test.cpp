@@ -344,7 +344,7 @@ TEST_F(Form1Test, AStalledServerNeitherFreezesTheWindowNorHoldsUpStopOrClose) {
     click(m_form->PushButton2());
     waitForTheRun();
     EXPECT_EQ(boxes(),
-              QStringList{"Done.\n\n1 of 4 feeds could not be read; see the Status column."});
+              QStringList{"Stopped.\n\n1 of 4 feeds were not read; see the Status column."});
     EXPECT_EQ(statuses().front(), "Stopped");
     EXPECT_TRUE(m_form->ListView1()
                     ->model()
