@@ -27,7 +27,7 @@ public:
     // Reads every address of `addresses` into `results`, which it clears first.
     RetrievalInWindow(ListView& addresses, ListView& results, workflows::RetrievalLimits limits,
                       QObject* parent = nullptr);
-    // Stops the run and waits for its threads (about a second at most).
+    // Stops the run; waits half a second at most for its reads in flight.
     ~RetrievalInWindow() override;
 
     // Transfers in flight end within a second, addresses not yet read are

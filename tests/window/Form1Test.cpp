@@ -19,6 +19,7 @@
 #include "support/LoopbackServer.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SlowLookup.h"
 #include "support/TempDir.h"
 #include "window/Form1.h"
 #include "window/ListView.h"
@@ -387,6 +388,25 @@ TEST_F(Form1Test, AnEmptyListOnlySaysSoAndClosingMidRunStopsTheRunEarly) {
     m_form.reset();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr)
         << "the busy pointer goes with the window";
+}
+
+// libcurl cannot cut a name lookup short; the window does not wait for it.
+TEST_F(Form1Test, StopDuringANameLookupSaysStoppedWithinASecond) {
+    m_form->ListView1()->add(QStringLiteral("http://%1/feed").arg(test::kSlowLookupHost));
+    addresses(1);
+    click(m_form->PushButton2());
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::slowLookupsUnderWay() == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_form->ListView2()->count() == 2; }, 5000));
+    QElapsedTimer clock;
+    clock.start();
+    click(m_form->PushButton2());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return statuses().front() == "Stopped"; }, 1000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    waitForTheRun();
+    EXPECT_EQ(statuses(), (QStringList{"Stopped", "2 items"}));
+    EXPECT_EQ(boxes(),
+              QStringList{"Stopped.\n\n1 of 2 feeds were not read; see the Status column."});
+    test::releaseSlowLookups();
 }
 
 TEST_F(Form1Test, EnterPressesButtonsDialogsOpenWhereUsefulAndShowTheWholeExample) {

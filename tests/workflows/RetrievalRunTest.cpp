@@ -6,13 +6,17 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <map>
 #include <ranges>
 
+#include "feed/ComponentRegistry.h"
 #include "feed/FeedReader.h"
 #include "support/LoopbackServer.h"
+#include "support/SlowLookup.h"
 
 using namespace lumeward::workflows;
+using lumeward::test::kSlowLookupHost;
 using lumeward::test::LoopbackServer;
 using namespace std::chrono_literals;
 
@@ -180,4 +184,75 @@ TEST(RetrievalRun, StopEndsTransfersInFlightAtOnceAndLeavesTheRestUnread) {
     EXPECT_EQ(outcomes, (std::vector<std::string>{"Stopped", "Stopped", "Not read"}));
     EXPECT_EQ(started, 2);
     released = true;
+}
+
+TEST(RetrievalRun, InListOrderReadsNoFurtherAheadThanFourAddressesPerJob) {
+    std::atomic<bool> firstMayAnswer = false;  // outlives the server, which waits for its answers
+    LoopbackServer server;
+    server.handle("/f", [&](const httplib::Request& request, httplib::Response& response) {
+        for (int i = 0; i < 1000 && request.params.begin()->first == "0" && !firstMayAnswer; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        response.set_content(feedOf(1), "application/xml");
+    });
+    std::vector<std::string> addresses;
+    for (int i = 0; i < 30; ++i) {
+        addresses.push_back(server.url("/f?" + std::to_string(i)));
+    }
+    auto reads = std::async(std::launch::async, [&] { return readAll(addresses, {.jobs = 2}); });
+    // Two jobs: the first feed, held back, and the seven after it; then nothing until it is in.
+    for (int i = 0; i < 500 && server.requests().size() < 8; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(server.requests().size(), 8u);
+    firstMayAnswer = true;
+    EXPECT_EQ(reads.get().size(), addresses.size());
+    EXPECT_EQ(server.requests().size(), addresses.size());
+}
+
+// libcurl waits for a name lookup before a stopped transfer returns. The run does not: the
+// read is handed over as stopped, and its late outcome is dropped with nothing to call.
+TEST(RetrievalRun, StopDuringANameLookupEndsTheReadWithinASecondAndDropsItsLateOutcome) {
+    using lumeward::feed::ComponentRegistry;
+    const auto registry = std::make_shared<const ComponentRegistry>(ComponentRegistry::standard());
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> outcomes;
+    auto run = std::make_unique<RetrievalRun>(
+        std::vector<std::string>{"http://" + std::string(kSlowLookupHost) + "/feed",
+                                 "http://127.0.0.1:1/second"},
+        RetrievalLimits{.jobs = 1},
+        RetrievalRun::Handlers{.started = {},
+                               .finished =
+                                   [&](FeedRead read) {
+                                       std::lock_guard lock(mutex);
+                                       outcomes.push_back(describeRead(read).summary);
+                                       changed.notify_all();
+                                   }},
+        registry);
+    for (int i = 0; i < 500 && lumeward::test::slowLookupsUnderWay() == 0; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_EQ(lumeward::test::slowLookupsUnderWay(), 1);
+    auto begin = std::chrono::steady_clock::now();
+    run->stop();
+    {
+        std::unique_lock lock(mutex);
+        changed.wait_for(lock, 5s, [&] { return outcomes.size() == 2; });
+        EXPECT_EQ(outcomes, (std::vector<std::string>{"Not read", "Stopped"}));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 1s);
+    begin = std::chrono::steady_clock::now();
+    run.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 1s) << "the run is gone, not its thread";
+
+    lumeward::test::releaseSlowLookups();
+    // The thread's reader and the run's shared state hold the registry until the thread ends.
+    for (int i = 0; i < 500 && registry.use_count() > 1; ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(registry.use_count(), 1);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(outcomes.size(), 2u) << "nothing handed over after the run";
 }
