@@ -72,10 +72,12 @@ struct RetrievalRun::Shared {
 
     void work(std::size_t worker);
     std::optional<Claim> claim(std::size_t worker, const std::stop_token& stop);
+    void announceStart(std::size_t index);
     void finish(std::size_t worker, std::size_t server, FeedRead read);
     // After a stop: hands over what is unread at once and what is still in
     // flight after the grace.
     void watchStop();
+    void handOver(FeedRead read);
     void offerIfFree(std::size_t server);
     std::unique_ptr<feed::FeedReader> newReader() const;
 
@@ -84,10 +86,14 @@ struct RetrievalRun::Shared {
     const std::shared_ptr<const feed::ComponentRegistry> registry;
     std::stop_source stopSource;  // one stop for every read of the run
 
-    std::mutex mutex;
-    std::condition_variable_any changed;
+    // Handlers are called under their own lock, never under the run's: a
+    // caller may hold a lock of its own that its handlers take, and stop.
+    std::mutex handlerMutex;
     Handlers handlers;
     bool closed = false;  // the run is gone: no handler may be called
+
+    std::mutex mutex;
+    std::condition_variable_any changed;
     std::vector<Server> servers;
     // Servers that may start another read, by the list index they would start.
     std::set<Claim> free;
@@ -143,11 +149,14 @@ RetrievalRun::~RetrievalRun() {
         m_stopWatch.join();  // within the grace
     }
     Handlers gone;  // released here, on the owner's thread
+    {
+        std::lock_guard calling(m_shared->handlerMutex);
+        m_shared->closed = true;
+        gone = std::move(m_shared->handlers);
+    }
     std::vector<char> busy;
     {
         std::lock_guard lock(m_shared->mutex);
-        m_shared->closed = true;
-        gone = std::move(m_shared->handlers);
         busy = m_shared->busy;
     }
     for (std::size_t worker = 0; worker < m_workers.size(); ++worker) {
@@ -181,6 +190,7 @@ void RetrievalRun::Shared::work(std::size_t worker) {
     const std::stop_token stop = stopSource.get_token();
     while (const auto next = claim(worker, stop)) {
         const auto [index, server] = *next;
+        announceStart(index);
         FeedRead read{index, addresses[index], false, newReader()};
         read.reader->setStopToken(stop);
         std::int32_t type = feed::kUnknownFeed;
@@ -209,22 +219,37 @@ std::optional<RetrievalRun::Shared::Claim> RetrievalRun::Shared::claim(
     }
     reading.insert(index);
     busy[worker] = true;
-    if (handlers.started) {
-        handlers.started(index);
-    }
     return Claim{index, server};
 }
 
-void RetrievalRun::Shared::finish(std::size_t worker, std::size_t server, FeedRead read) {
-    std::lock_guard lock(mutex);
-    busy[worker] = false;
-    --servers[server].reading;
-    offerIfFree(server);
-    // A read the stop watch gave up on was handed over already.
-    if (reading.erase(read.index) != 0 && !closed) {
-        handlers.finished(std::move(read));
+void RetrievalRun::Shared::announceStart(std::size_t index) {
+    std::lock_guard calling(handlerMutex);
+    if (closed || !handlers.started) {
+        return;
     }
-    changed.notify_all();
+    // Not after the stop watch handed the read over as stopped.
+    std::unique_lock lock(mutex);
+    const bool handedOver = !reading.contains(index);
+    lock.unlock();
+    if (!handedOver) {
+        handlers.started(index);
+    }
+}
+
+void RetrievalRun::Shared::finish(std::size_t worker, std::size_t server, FeedRead read) {
+    bool handedOver = false;
+    {
+        std::lock_guard lock(mutex);
+        busy[worker] = false;
+        --servers[server].reading;
+        offerIfFree(server);
+        // A read the stop watch gave up on was handed over already.
+        handedOver = reading.erase(read.index) == 0;
+        changed.notify_all();
+    }
+    if (!handedOver) {
+        handOver(std::move(read));
+    }
 }
 
 void RetrievalRun::Shared::watchStop() {
@@ -236,25 +261,30 @@ void RetrievalRun::Shared::watchStop() {
     }
     free.clear();
     waiting = 0;
+    lock.unlock();
     std::ranges::sort(unread);
     for (const std::size_t index : unread) {
-        if (!closed) {
-            handlers.finished({index, addresses[index], false, nullptr});
-        }
+        handOver({index, addresses[index], false, nullptr});
     }
+    lock.lock();
     changed.wait_for(lock, kStopGrace, [this] { return reading.empty(); });
+    // From here on these reads are the stop watch's to hand over.
     const std::vector<std::size_t> stuck(reading.begin(), reading.end());
+    reading.clear();
     lock.unlock();
     for (const std::size_t index : stuck) {
         // A reader stopped before it began tells the outcome in its own words.
         FeedRead read{index, addresses[index], false, newReader()};
         read.reader->setStopToken(stopSource.get_token());
         read.reader->ReadFeed(read.address);
-        lock.lock();
-        if (reading.erase(index) != 0 && !closed) {
-            handlers.finished(std::move(read));
-        }
-        lock.unlock();
+        handOver(std::move(read));
+    }
+}
+
+void RetrievalRun::Shared::handOver(FeedRead read) {
+    std::lock_guard calling(handlerMutex);
+    if (!closed) {
+        handlers.finished(std::move(read));
     }
 }
 
