@@ -182,8 +182,12 @@ void RetrievalRun::handedOverBefore(std::size_t index) {
         return;
     }
     std::lock_guard lock(m_shared->mutex);
+    const bool heldBack =
+        !m_shared->free.empty() && m_shared->free.begin()->first >= m_shared->startBefore;
     m_shared->startBefore = index + m_shared->limits.readAhead;
-    m_shared->changed.notify_all();
+    if (heldBack) {
+        m_shared->changed.notify_all();
+    }
 }
 
 void RetrievalRun::Shared::work(std::size_t worker) {
@@ -241,11 +245,16 @@ void RetrievalRun::Shared::finish(std::size_t worker, std::size_t server, FeedRe
     {
         std::lock_guard lock(mutex);
         busy[worker] = false;
-        --servers[server].reading;
-        offerIfFree(server);
+        // A server at its limit was not on offer; now it is again.
+        if (servers[server].reading-- == limits.perServer) {
+            offerIfFree(server);
+            changed.notify_one();
+        }
         // A read the stop watch gave up on was handed over already.
         handedOver = reading.erase(read.index) == 0;
-        changed.notify_all();
+        if (reading.empty()) {
+            changed.notify_all();  // the stop watch waits for this
+        }
     }
     if (!handedOver) {
         handOver(std::move(read));
