@@ -42,6 +42,9 @@ FeedFarm::FeedFarm(FarmShape shape) : m_shape(shape) {
                 m_most = std::max(m_most, ++self.inProgress);
             }
             std::this_thread::sleep_for(m_shape.delay);
+            if (index == m_shape.slowFeed) {
+                std::this_thread::sleep_for(m_shape.slowFeedDelay);
+            }
             while (index == m_shape.stalledFeed && !m_closing) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }

@@ -20,6 +20,8 @@ struct FarmShape {
     int hosts = 1;  // servers on 127.0.0.1, 127.0.0.2, ...: a host name each
     std::chrono::milliseconds delay{0};
     int stalledFeed = -1;  // this feed answers only when the farm goes
+    int slowFeed = -1;     // this feed answers slowFeedDelay late, on top of delay
+    std::chrono::milliseconds slowFeedDelay{0};
 };
 
 // Feeds served over loopback by several in-process servers, with the answers
