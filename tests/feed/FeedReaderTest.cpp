@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -62,7 +61,7 @@ protected:
         for (std::size_t i = 0; i < kHttpNames.size(); ++i) {
             registry.add(kHttpNames[i], [this, i] {
                 m_made += static_cast<char>('0' + i);
-                return std::make_unique<CurlHttpRequest>(HttpLimits{.stallTime = kStall});
+                return std::make_unique<CurlHttpRequest>();
             });
         }
         if (!name.empty()) {
@@ -80,9 +79,7 @@ protected:
         m_made.clear();
         std::int32_t kind = read.kind;
         const std::map<std::string, std::string> elsewhere = {
-            {"down", "http://127.0.0.1:" + m_port},
-            {"closes", m_closes.url("/feed")},
-            {"silent", m_silent.url("/feed")}};
+            {"down", "http://127.0.0.1:" + m_port}, {"closes", m_closes.url()}};
         const bool ok = reader.ReadFeed(
             elsewhere.contains(read.path) ? elsewhere.at(read.path) : m_server.url(read.path), "",
             "", kind, read.allowHtml);
@@ -103,18 +100,16 @@ protected:
         }
     }
 
-    static constexpr std::chrono::seconds kStall{1};
     LoopbackServer m_server;
-    test::SilentServer m_closes{test::SilentServer::Manner::Close};
-    test::SilentServer m_silent{test::SilentServer::Manner::HoldOpen};
+    test::SilentServer m_closes;
     std::string m_made;
     FeedReader m_reader{components()};
     const std::string m_port = std::to_string(test::unusedLoopbackPort());
 };
 
 // A body that does not load, or any answer that is not a feed, sends the read on to the next
-// name; no answer at all (no connection, an empty reply, silence) ends it, since every name
-// takes the same way to the server. A name that cannot be made is recorded and the read goes
+// name; no answer at all (no connection, an empty reply) ends it, since every name takes the
+// same way to the server. A name that cannot be made is recorded and the read goes
 // on. The last failure is kept: a body that does not load says why, under the engine's code
 // unless a component failed before. Reads by one reader each start clean, and a list handed
 // out stays as it is.
@@ -138,7 +133,6 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
              " Failed to connect to 127.0.0.1 port " + m_port + " ",
          "down"},
         {"", none + "0, 0 , error " + std::to_string(test::kGotNothing) + " Empty reply", "closes"},
-        {"", none + "0, 0 , error " + std::to_string(test::kOperationTimedOut) + " ", "silent"},
         {kFeed, read + "0, 200 OK, error 0 ."},
         {"",
          none + "123, 404 Not Found, error " + tooLarge +
@@ -156,7 +150,7 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
          "/feed", kHttpNames[0], tenBytes},
     });
     EXPECT_TRUE(handedOut->empty());
-    EXPECT_EQ(m_closes.connections() + m_silent.connections(), 2) << "one each, not four";
+    EXPECT_EQ(m_closes.connections(), 1) << "one, not four";
 }
 
 // WinHttp sets the proxy's and the server's credentials apart, and only those given; the

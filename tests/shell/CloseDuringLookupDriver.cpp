@@ -1,7 +1,6 @@
-// Preloaded into the real lumeward, with the slow name lookup beside it: lists an
-// address on the slow host through "Add RSS Feed URL", starts the run, and closes
-// the window while the lookup is under way, writing "closed at N" (the steady
-// clock in nanoseconds) on standard error. Only the window's object tree is used.
+// Preloaded into the real lumeward with the slow lookup: through the window's own
+// controls, lists an address on the slow host, starts the run and closes the window
+// once the lookup is under way, writing "closed at N" (steady clock, ns) to stderr.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QInputDialog>
@@ -15,49 +14,39 @@
 
 namespace {
 
-QWidget* shownWindow() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QLatin1String("Form1") && widget->isVisible()) {
-            return widget;
-        }
-    }
-    return nullptr;
-}
-
-void press(QWidget* window, const char* name) {
-    // Queued: the input box runs an event loop of its own, in which this driver goes on.
-    QMetaObject::invokeMethod(window->findChild<QPushButton*>(QLatin1String(name)),
-                              &QPushButton::click, Qt::QueuedConnection);
-}
-
 void drive() {
     auto* timer = new QTimer(QCoreApplication::instance());
     QObject::connect(timer, &QTimer::timeout, [timer, step = 0]() mutable {
-        QWidget* window = shownWindow();
-        if (window == nullptr) {
-            return;
-        }
         if (auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-            box->setTextValue(
-                QStringLiteral("http://%1/feed").arg(lumeward::test::kSlowLookupHost));
+            box->setTextValue(QStringLiteral("http://%1/").arg(lumeward::test::kSlowLookupHost));
             box->accept();
             return;
         }
-        const auto* list = window->findChild<QAbstractItemView*>(QStringLiteral("ListView1"));
-        const QString status = list->model()->index(0, 1).data().toString();
+        QWidget* window = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            window = widget->objectName() == "Form1" && widget->isVisible() ? widget : window;
+        }
+        if (window == nullptr) {
+            return;
+        }
+        // Clicks are queued: the input box runs an event loop of its own.
+        const auto press = [window](const char* name) {
+            QMetaObject::invokeMethod(window->findChild<QPushButton*>(name), &QPushButton::click,
+                                      Qt::QueuedConnection);
+        };
+        const auto* list = window->findChild<QAbstractItemView*>("ListView1")->model();
         if (step == 0) {
-            press(window, "PushButton1");
+            press("PushButton1");
             ++step;
-        } else if (step == 1 && list->model()->rowCount() == 1) {
-            press(window, "PushButton2");
+        } else if (step == 1 && list->rowCount() == 1) {
+            press("PushButton2");
             ++step;
-        } else if (step == 2 && status == QLatin1String("Reading") &&
+        } else if (step == 2 && list->index(0, 1).data() == "Reading" &&
                    lumeward::test::slowLookupsUnderWay() > 0) {
             timer->stop();
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
             std::fprintf(stderr, "closed at %lld\n",
                          static_cast<long long>(
-                             std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+                             std::chrono::steady_clock::now().time_since_epoch().count()));
             window->close();
         }
     });
