@@ -207,7 +207,8 @@ std::optional<RetrievalRun::Shared::Claim> RetrievalRun::Shared::claim(
     std::size_t worker, const std::stop_token& stop) {
     std::unique_lock lock(mutex);
     const auto startable = [this] { return !free.empty() && free.begin()->first < startBefore; };
-    // Wakes for a free server, for the end of the list, or for a stop.
+    // Wakes for a free server, for the end of the run (the last read in flight
+    // ends), or for a stop.
     changed.wait(lock, stop, [&] { return startable() || waiting == 0; });
     if (stop.stop_requested() || !startable()) {
         return std::nullopt;
@@ -218,9 +219,6 @@ std::optional<RetrievalRun::Shared::Claim> RetrievalRun::Shared::claim(
     ++servers[server].reading;
     --waiting;
     offerIfFree(server);
-    if (waiting == 0) {
-        changed.notify_all();  // threads with nothing left to claim may end
-    }
     reading.insert(index);
     busy[worker] = true;
     return Claim{index, server};

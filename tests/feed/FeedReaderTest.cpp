@@ -115,6 +115,9 @@ protected:
 // out stays as it is.
 TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
     m_server.serve("/500", 500, kFeed);
+    m_server.handle("/loop", [](auto&, httplib::Response& response) {
+        response.set_redirect("/loop");  // an answer, though never a feed
+    });
     const auto handedOut = m_reader.FeedItems();
     const ComponentRegistry::Factory tenBytes = [] {
         return std::make_unique<CurlHttpRequest>(HttpLimits{.maxBodyBytes = 10});
@@ -133,6 +136,7 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
              " Failed to connect to 127.0.0.1 port " + m_port + " ",
          "down"},
         {"", none + "0, 0 , error " + std::to_string(test::kGotNothing) + " Empty reply", "closes"},
+        {"", none + "0123, 0 , error " + std::to_string(test::kTooManyRedirects), "/loop"},
         {kFeed, read + "0, 200 OK, error 0 ."},
         {"",
          none + "123, 404 Not Found, error " + tooLarge +
