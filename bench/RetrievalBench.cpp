@@ -1,9 +1,12 @@
 // Retrieval runs as lumeward-batch makes them (readInOrder), over loopback feed
 // servers, each beside the same run one feed at a time (jobs 1).
+#include <malloc.h>
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 #include "support/FeedFarm.h"
@@ -16,12 +19,16 @@ using lumeward::bench::FeedFarm;
 using lumeward::workflows::FeedRead;
 using Clock = std::chrono::steady_clock;
 
-// Reads every address; fails the benchmark unless each read brought `items` rows.
-void readAll(benchmark::State& state, const FeedFarm& farm, int items) {
+// Reads every address, showing each read to `also` first; fails the benchmark
+// unless each read brought `items` rows.
+void readAll(
+    benchmark::State& state, const FeedFarm& farm, int items,
+    const std::function<void(const FeedRead&)>& also = [](const FeedRead&) {}) {
     std::size_t rows = 0;
     bool allRead = true;
     lumeward::workflows::readInOrder(
         farm.addresses(), {.jobs = static_cast<std::size_t>(state.range(0))}, [&](FeedRead& read) {
+            also(read);
             rows += lumeward::workflows::rowsOf(read).size();
             allRead = allRead && read.ok;
         });
@@ -92,5 +99,38 @@ void BM_StalledHost(benchmark::State& state) {
     state.counters["stop_s"] = stopTook;
 }
 BENCHMARK(BM_StalledHost)->Arg(8)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Heap bytes in use, in every arena and in mapped blocks (glibc).
+std::size_t heapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// 100 or 200 feeds of about 0.5 MB on 20 hosts, the first answering 3 s late: the
+// heap the ordered run holds when that feed comes in, the reads done behind it.
+void BM_SlowFirstFeed(benchmark::State& state) {
+    const FeedFarm farm({.feeds = static_cast<int>(state.range(1)),
+                         .itemsPerFeed = 700,
+                         .hosts = 20,
+                         .slowFeed = 0,
+                         .slowFeedDelay = std::chrono::seconds(3)});
+    double heldMiB = 0;
+    for (auto _ : state) {
+        const std::size_t before = heapInUse();
+        readAll(state, farm, 700, [&](const FeedRead& read) {
+            if (read.index == 0) {
+                heldMiB = static_cast<double>(heapInUse() - before) / (1 << 20);
+            }
+        });
+    }
+    state.counters["held_MiB"] = heldMiB;
+    state.counters["feeds_MiB"] = static_cast<double>(farm.totalBytes()) / (1 << 20);
+}
+BENCHMARK(BM_SlowFirstFeed)
+    ->Args({8, 100})
+    ->Args({8, 200})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

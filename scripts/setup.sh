@@ -9,7 +9,7 @@ preset="${1:-default}"
 
 packages=(
     g++ cmake ninja-build pkg-config python3 ca-certificates
-    libcurl4-openssl-dev libpugixml-dev libsqlite3-dev
+    libcurl4-openssl-dev libidn2-dev libpugixml-dev libsqlite3-dev
     qt6-base-dev qt6-svg-dev fonts-liberation
     libcli11-dev libgtest-dev libcpp-httplib-dev libbenchmark-dev
     scdoc mandoc bash-completion desktop-file-utils appstream

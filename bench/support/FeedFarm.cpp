@@ -42,6 +42,9 @@ FeedFarm::FeedFarm(FarmShape shape) : m_shape(shape) {
                 m_most = std::max(m_most, ++self.inProgress);
             }
             std::this_thread::sleep_for(m_shape.delay);
+            if (index == m_shape.slowFeed) {
+                std::this_thread::sleep_for(m_shape.slowFeedDelay);
+            }
             while (index == m_shape.stalledFeed && !m_closing) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
@@ -50,10 +53,13 @@ FeedFarm::FeedFarm(FarmShape shape) : m_shape(shape) {
             std::lock_guard lock(m_mutex);
             --self.inProgress;
         });
-        self.port = self.server.bind_to_any_port("127.0.0.1");
-        if (self.port <= 0) {
-            throw std::runtime_error("no free port on 127.0.0.1");
+        // One loopback address per host, as the per-host limit goes by host name.
+        const std::string ip = "127.0.0." + std::to_string(h + 1);
+        const int port = self.server.bind_to_any_port(ip);
+        if (port <= 0) {
+            throw std::runtime_error("no free port on " + ip);
         }
+        self.address = ip + ':' + std::to_string(port);
         self.thread = std::thread([&self] { self.server.listen_after_bind(); });
         while (!self.server.is_running()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -74,8 +80,7 @@ std::vector<std::string> FeedFarm::addresses() const {
     std::vector<std::string> result;
     for (int feed = 0; feed < m_shape.feeds; ++feed) {
         const auto& host = *m_hosts[static_cast<std::size_t>(feed % m_shape.hosts)];
-        result.push_back("http://127.0.0.1:" + std::to_string(host.port) + "/feed/" +
-                         std::to_string(feed) + ".xml");
+        result.push_back("http://" + host.address + "/feed/" + std::to_string(feed) + ".xml");
     }
     return result;
 }

@@ -17,9 +17,11 @@ namespace lumeward::bench {
 struct FarmShape {
     int feeds = 200;
     int itemsPerFeed = 50;
-    int hosts = 1;  // servers on 127.0.0.1, each on a port of its own
+    int hosts = 1;  // servers on 127.0.0.1, 127.0.0.2, ...: a host name each
     std::chrono::milliseconds delay{0};
     int stalledFeed = -1;  // this feed answers only when the farm goes
+    int slowFeed = -1;     // this feed answers slowFeedDelay late, on top of delay
+    std::chrono::milliseconds slowFeedDelay{0};
 };
 
 // Feeds served over loopback by several in-process servers, with the answers
@@ -40,7 +42,7 @@ public:
 private:
     struct Host {
         httplib::Server server;
-        int port = 0;
+        std::string address;  // the host's part of a feed address, "127.0.0.2:41003"
         std::thread thread;
         int inProgress = 0;
     };

@@ -31,8 +31,8 @@ constexpr char kFooter[] =
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses: one per line, or an\n"
     "OPML feed list (the xmlUrl of each outline).\n"
-    "Feeds are read side by side (--jobs at once, at most 2 on one server); the output\n"
-    "keeps the order of the addresses.\n"
+    "Feeds are read side by side (--jobs at once, at most 2 per listed host); the\n"
+    "output keeps the order of the addresses.\n"
     "\n"
     "Exit status: 0 when every feed was read (and, for save, every file written),\n"
     "1 otherwise, 2 for a usage error.";

@@ -24,17 +24,22 @@ inline constexpr std::int32_t kNotWellFormed = 1003;
 inline constexpr std::int32_t kStopped = 1004;
 }  // namespace error_numbers
 
-// How a component call fails: a number and a text, as the component reports them.
-// The reader records both and never lets one escape to its own caller.
+// How a component call fails: a number and a text, as the component reports them,
+// and for an HTTP exchange whether the server gave no answer at all. The reader
+// records them and never lets one escape to its own caller.
 class ComponentError : public std::runtime_error {
 public:
-    ComponentError(std::int32_t number, const std::string& text)
-        : std::runtime_error(text), m_number(number) {}
+    enum class Answer { Some, None };
+
+    ComponentError(std::int32_t number, const std::string& text, Answer answer = Answer::Some)
+        : std::runtime_error(text), m_number(number), m_answer(answer) {}
 
     std::int32_t number() const { return m_number; }
+    bool gotNoAnswer() const { return m_answer == Answer::None; }
 
 private:
     std::int32_t m_number;
+    Answer m_answer;
 };
 
 }  // namespace lumeward::feed

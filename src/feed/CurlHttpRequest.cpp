@@ -25,6 +25,7 @@ struct ResponseCollector {
     CURL* handle = nullptr;
     std::size_t maxBodyBytes = 0;
     bool bodyTooLarge = false;
+    bool answered = false;  // a status line came in
     const std::stop_token* stop = nullptr;
     std::string statusText;
     std::string contentType;
@@ -75,6 +76,7 @@ std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* 
     auto& collector = *static_cast<ResponseCollector*>(userData);
     const std::string_view line(data, size * count);
     if (line.starts_with("HTTP/")) {
+        collector.answered = true;
         collector.statusText = reasonPhrase(line);
         collector.contentType.clear();
         collector.retryAfter.clear();
@@ -264,14 +266,22 @@ void CurlHttpRequest::send() {
             CURLE_FILESIZE_EXCEEDED,
             "Response from " + m_url + " is larger than " + describeSize(m_limits.maxBodyBytes));
     }
+    // No name, no connection, a silent or vanished server, a time-out or a stop:
+    // whatever came before, the exchange brought nothing to go on.
+    const auto answer = !collector.answered || result == CURLE_OPERATION_TIMEDOUT ||
+                                result == CURLE_ABORTED_BY_CALLBACK
+                            ? ComponentError::Answer::None
+                            : ComponentError::Answer::Some;
     if (result == CURLE_OPERATION_TIMEDOUT && ranOutOfTime) {
         throw ComponentError(
-            result, "Timed out after " + std::to_string(m_limits.totalTime.count()) + " seconds");
+            result, "Timed out after " + std::to_string(m_limits.totalTime.count()) + " seconds",
+            answer);
     }
     if (result != CURLE_OK) {
-        throw ComponentError(result, errorText[0] != '\0'
-                                         ? std::string(errorText)
-                                         : std::string(curl_easy_strerror(result)));
+        throw ComponentError(
+            result,
+            errorText[0] != '\0' ? std::string(errorText) : std::string(curl_easy_strerror(result)),
+            answer);
     }
     long responseCode = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &responseCode);

@@ -16,6 +16,8 @@ namespace {
 
 struct KindPaths {
     std::int32_t kind;
+    // The document's top, which names the kind also when the feed has no entries.
+    std::string_view root;
     std::string_view items;
     FieldPaths url;
     FieldPaths title;
@@ -25,9 +27,15 @@ struct KindPaths {
 // In recognition order. An Atom link without rel is the alternate link
 // (RFC 4287), and many entries carry a summary but no content.
 constexpr std::array<KindPaths, 3> kKinds{{
-    {kRssFeed, "/rss/channel/item", {"link", {}}, {"title", {}}, {"description", {}}},
-    {kRdfFeed, "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}},
+    {kRssFeed,
+     "/rss/channel",
+     "/rss/channel/item",
+     {"link", {}},
+     {"title", {}},
+     {"description", {}}},
+    {kRdfFeed, "/rdf:RDF", "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}},
     {kAtomFeed,
+     "/feed",
      "/feed/entry",
      {"link[@rel='alternate']/@href", "link[not(@rel)]/@href"},
      {"title", {}},
@@ -50,7 +58,7 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
         const auto root = document.root();
         if (lType == kUnknownFeed) {
             for (const auto& paths : kKinds) {
-                if (document.selectSingleNode(root, paths.items)) {
+                if (document.selectSingleNode(root, paths.root)) {
                     lType = paths.kind;
                     break;
                 }

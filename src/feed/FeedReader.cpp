@@ -103,11 +103,14 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
                    !m_stopToken.stop_requested();
         };
         for (std::size_t i = 0; i < componentNames.size() && mayTryAnother(); ++i) {
-            auto text = DownloadFeedText(sURL, sUserName, sPassWord, componentNames[i]);
-            if (!text) {
+            auto download = DownloadFeedText(sURL, sUserName, sPassWord, componentNames[i]);
+            if (download.gotNoAnswer) {
+                break;  // the other components take the same way to the same server
+            }
+            if (!download.text) {
                 continue;
             }
-            document->loadXml(std::move(*text));
+            document->loadXml(std::move(*download.text));
             if (document->isEmpty()) {
                 RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
                             document->loadError());
@@ -148,13 +151,12 @@ void FeedReader::Clear() {
     m_feedType = kUnknownFeed;
 }
 
-std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL,
-                                                        std::string_view sUserName,
-                                                        std::string_view sPassWord,
-                                                        std::string_view componentName) {
+FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::string_view sUserName,
+                                                  std::string_view sPassWord,
+                                                  std::string_view componentName) {
     auto request = CreateComponent<HttpRequest>(componentName);
     if (!request) {
-        return std::nullopt;
+        return {};
     }
     request->setStopToken(m_stopToken);
     try {
@@ -173,11 +175,14 @@ std::optional<std::string> FeedReader::DownloadFeedText(std::string_view sURL,
         m_lastHttpStatusText = request->statusText();
         m_lastHttpStatus = request->status();
         m_lastRetryAfter = request->retryAfter();
-        return CleanFeedText(request->takeResponseText());
+        return {CleanFeedText(request->takeResponseText())};
+    } catch (const ComponentError& error) {
+        RecordError(error.number(), error.what());
+        return {std::nullopt, error.gotNoAnswer()};
     } catch (...) {
         RecordCurrentException();
     }
-    return std::nullopt;
+    return {};
 }
 
 template <class T>

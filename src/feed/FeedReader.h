@@ -65,10 +65,12 @@ public:
     void Clear();
 
 private:
-    // The cleaned text of the response, or nothing when the exchange failed.
-    std::optional<std::string> DownloadFeedText(std::string_view sURL, std::string_view sUserName,
-                                                std::string_view sPassWord,
-                                                std::string_view componentName);
+    struct Download {
+        std::optional<std::string> text;  // cleaned; none when the exchange failed
+        bool gotNoAnswer = false;         // the server said nothing at all
+    };
+    Download DownloadFeedText(std::string_view sURL, std::string_view sUserName,
+                              std::string_view sPassWord, std::string_view componentName);
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);

@@ -1,9 +1,9 @@
 #include "feed/ReadFailures.h"
 
 #include <curl/curl.h>
+#include <idn2.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "feed/Component.h"
@@ -44,26 +44,31 @@ std::string_view failureInFewWords(std::int32_t errorCode) {
     }
 }
 
-std::string serverOf(std::string_view address) {
+std::string hostKeyOf(std::string_view address) {
     const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), &curl_url_cleanup);
     const std::string text(address);
+    char* host = nullptr;
     if (!url ||
-        curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_GUESS_SCHEME) != CURLUE_OK) {
+        curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_GUESS_SCHEME) != CURLUE_OK ||
+        curl_url_get(url.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK) {
         return text;
     }
-    const auto part = [&](CURLUPart which, unsigned flags) {
-        char* value = nullptr;
-        std::string copy;
-        if (curl_url_get(url.get(), which, &value, flags) == CURLUE_OK && value != nullptr) {
-            copy = value;
-        }
-        curl_free(value);
-        return copy;
-    };
-    // Host names are case-insensitive; so is the key.
-    std::string key = part(CURLUPART_SCHEME, 0) + "://" + part(CURLUPART_HOST, 0) + ':' +
-                      part(CURLUPART_PORT, CURLU_DEFAULT_PORT);
-    std::ranges::transform(key, key.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::string key = host;
+    curl_free(host);
+    // libcurl's own conversion (CURLU_PUNYCODE) reads the name in the locale's
+    // character set and fails in the C locale; the name is UTF-8 whatever the locale.
+    char* ascii = nullptr;
+    if (std::ranges::any_of(key, [](unsigned char c) { return c >= 0x80; }) &&
+        idn2_to_ascii_8z(key.c_str(), &ascii, IDN2_NONTRANSITIONAL) == IDN2_OK) {
+        key = ascii;
+    }
+    idn2_free(ascii);
+    if (key.ends_with('.')) {
+        key.pop_back();
+    }
+    // ASCII only: a name that is not a valid international name stays as written.
+    std::ranges::transform(key, key.begin(),
+                           [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
     return key;
 }
 

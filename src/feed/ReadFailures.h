@@ -11,8 +11,10 @@ namespace lumeward::feed {
 // number without words of its own: the caller shows the reader's text then.
 std::string_view failureInFewWords(std::int32_t errorCode);
 
-// The server an address is read from, as "scheme://host:port" with the
-// scheme's own port filled in; the address itself when it cannot be parsed.
-std::string serverOf(std::string_view address);
+// The host whose per-server limit an address counts against: the host name,
+// lower-case, without a trailing dot, an international name in its ASCII
+// (punycode) form; scheme, port and credentials play no part. The address
+// itself when it cannot be parsed.
+std::string hostKeyOf(std::string_view address);
 
 }  // namespace lumeward::feed

@@ -101,6 +101,8 @@ Form1::Form1(Dialogs& dialogs, QWidget* parent)
 }
 
 Form1::~Form1() {
+    // The run writes into both lists, so it ends before they go.
+    delete std::exchange(m_retrieval, nullptr);
     setMousePointer(kDefaultPointer);
 }
 
@@ -295,14 +297,16 @@ void Form1::PushButton2_Click() {
 void Form1::endRetrieval() {
     const std::size_t failed = m_retrieval->failedCount();
     const std::size_t count = m_retrieval->feedCount();
+    const bool stopped = m_retrieval->wasStopped();
     delete std::exchange(m_retrieval, nullptr);
     m_pushButton2->setText(tr("&Start Retrieving Data"));
     if (m_closing) {
         return;
     }
-    QString done = tr("Done.");
+    QString done = stopped ? tr("Stopped.") : tr("Done.");
     if (failed > 0) {
-        done += tr("\n\n%1 of %2 feeds could not be read; see the Status column.")
+        done += (stopped ? tr("\n\n%1 of %2 feeds were not read; see the Status column.")
+                         : tr("\n\n%1 of %2 feeds could not be read; see the Status column."))
                     .arg(failed)
                     .arg(count);
     }

@@ -77,7 +77,7 @@ public:
     // The progress bar's value from 0 to 100, as last set (unrounded).
     double progress() const { return m_progress; }
 
-    // How the retrieval run waits a moment after "Done."; tests shorten it.
+    // How the retrieval run waits a moment after its final message; tests shorten it.
     void setPause(std::function<void(double seconds)> pause) { m_pause = std::move(pause); }
 
     // True from the moment the user closes the window; long work stops then.
@@ -104,7 +104,8 @@ private:
     bool yieldToEvents();
     void removeSelectedAddress();
     void setProgress(double percent);
-    // The end of a run: the message, the pause, the pointer and the bar.
+    // The end of a run: the message ("Done." or, after a stop, "Stopped."), the
+    // pause, the pointer and the bar.
     void endRetrieval();
 
     Dialogs& m_dialogs;

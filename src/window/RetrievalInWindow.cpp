@@ -1,7 +1,5 @@
 #include "window/RetrievalInWindow.h"
 
-#include <numeric>
-
 #include "window/ListModel.h"
 #include "window/ListView.h"
 
@@ -24,14 +22,17 @@ qsizetype itemIndex(std::size_t index) {
 
 RetrievalInWindow::RetrievalInWindow(ListView& addresses, ListView& results,
                                      workflows::RetrievalLimits limits, QObject* parent)
-    : QObject(parent), m_addresses(addresses), m_results(results) {
+    : QObject(parent),
+      m_addresses(addresses),
+      m_results(results),
+      m_feedCount(static_cast<std::size_t>(addresses.count())),
+      m_rowsOfFeeds(m_feedCount) {
     std::vector<std::string> list;
     for (qsizetype i = 1; i <= m_addresses.count(); ++i) {
         list.push_back(m_addresses.text(i).toStdString());
         m_addresses.setSubItem(i, kStatusColumn, tr("Waiting"));
         m_addresses.setItemToolTip(i, {});
     }
-    m_rowsOfFeed.assign(list.size(), 0);
     m_results.clear();
     m_run = std::make_unique<workflows::RetrievalRun>(
         std::move(list), limits,
@@ -46,6 +47,7 @@ RetrievalInWindow::~RetrievalInWindow() {
 
 void RetrievalInWindow::stop() {
     if (m_run) {
+        m_stopped = true;
         m_run->stop();
     }
 }
@@ -104,9 +106,8 @@ void RetrievalInWindow::apply(workflows::FeedRead& read) {
         return;
     }
     // After the rows of every feed listed before it that is in already.
-    const auto before = std::accumulate(
-        m_rowsOfFeed.begin(), m_rowsOfFeed.begin() + static_cast<long>(read.index), std::size_t{0});
-    m_rowsOfFeed[read.index] = rows.size();
+    const std::size_t before = m_rowsOfFeeds.before(read.index);
+    m_rowsOfFeeds.add(read.index, rows.size());
     m_newestRow = before + rows.size();
     m_results.insert(static_cast<qsizetype>(before) + 1, std::move(rows));
 }

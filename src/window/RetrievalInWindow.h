@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "window/FeedRowCounts.h"
 #include "workflows/RetrievalRun.h"
 
 namespace lumeward::window {
@@ -26,15 +27,16 @@ public:
     // Reads every address of `addresses` into `results`, which it clears first.
     RetrievalInWindow(ListView& addresses, ListView& results, workflows::RetrievalLimits limits,
                       QObject* parent = nullptr);
-    // Stops the run and waits for its threads (about a second at most).
+    // Stops the run; waits half a second at most for its reads in flight.
     ~RetrievalInWindow() override;
 
     // Transfers in flight end within a second, addresses not yet read are
     // marked so; `finished` follows as usual.
     void stop();
 
-    std::size_t feedCount() const { return m_rowsOfFeed.size(); }
+    std::size_t feedCount() const { return m_feedCount; }
     std::size_t failedCount() const { return m_failed; }
+    bool wasStopped() const { return m_stopped; }
 
 signals:
     // After each feed, from 0 to 100 in steps of one feed.
@@ -57,10 +59,12 @@ private:
 
     ListView& m_addresses;
     ListView& m_results;
-    std::vector<std::size_t> m_rowsOfFeed;  // result rows each feed added so far
+    std::size_t m_feedCount = 0;
+    FeedRowCounts m_rowsOfFeeds;
     std::size_t m_done = 0;
     std::size_t m_failed = 0;
     std::size_t m_newestRow = 0;  // the last row added, 1-based; 0 for none
+    bool m_stopped = false;
 
     std::mutex m_mutex;
     std::vector<Event> m_posted;

@@ -1,8 +1,17 @@
 #include "workflows/RetrievalRun.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <limits>
 #include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <stop_token>
+#include <utility>
 
 #include "feed/CurlHttpRequest.h"
 #include "feed/FeedReader.h"
@@ -13,6 +22,12 @@ namespace lumeward::workflows {
 namespace {
 
 constexpr std::int32_t kTooManyRequests = 429;
+// How long a stop waits for the reads in flight before it hands them over as
+// stopped. A transfer ends within a second of a stop, but libcurl waits for a
+// name lookup to finish, which may take much longer.
+constexpr std::chrono::milliseconds kStopGrace{500};
+// How many addresses per job an ordered run may read ahead of its consumer.
+constexpr std::size_t kReadAheadPerJob = 4;
 
 // "Retry-After: 120" gives seconds, any other value is a date; both are shown as sent.
 std::string retryAfterText(const std::string& value) {
@@ -43,137 +58,277 @@ FeedRead::~FeedRead() = default;
 FeedRead::FeedRead(FeedRead&&) noexcept = default;
 FeedRead& FeedRead::operator=(FeedRead&&) noexcept = default;
 
+// What the run and its threads share. A thread stuck in a read may outlive the
+// run object, so it holds this, never the run; the handlers go with the run.
+struct RetrievalRun::Shared {
+    struct Server {
+        std::deque<std::size_t> waiting;  // indexes of addresses not yet started
+        std::size_t reading = 0;
+    };
+    using Claim = std::pair<std::size_t, std::size_t>;  // index, server
+
+    Shared(std::vector<std::string> list, RetrievalLimits given, Handlers calls,
+           std::shared_ptr<const feed::ComponentRegistry> components);
+
+    void work(std::size_t worker);
+    std::optional<Claim> claim(std::size_t worker, const std::stop_token& stop);
+    void announceStart(std::size_t index);
+    void finish(std::size_t worker, std::size_t server, FeedRead read);
+    // After a stop: hands over what is unread at once and what is still in
+    // flight after the grace.
+    void watchStop();
+    void handOver(FeedRead read);
+    void offerIfFree(std::size_t server);
+    std::unique_ptr<feed::FeedReader> newReader() const;
+
+    const std::vector<std::string> addresses;
+    const RetrievalLimits limits;
+    const std::shared_ptr<const feed::ComponentRegistry> registry;
+    std::stop_source stopSource;  // one stop for every read of the run
+
+    // Handlers are called under their own lock, never under the run's: a
+    // caller may hold a lock of its own that its handlers take, and stop.
+    std::mutex handlerMutex;
+    Handlers handlers;
+    bool closed = false;  // the run is gone: no handler may be called
+
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    std::vector<Server> servers;
+    // Servers that may start another read, by the list index they would start.
+    std::set<Claim> free;
+    std::size_t waiting = 0;
+    // Addresses from this index on wait for the consumer to catch up.
+    std::size_t startBefore = std::numeric_limits<std::size_t>::max();
+    std::set<std::size_t> reading;  // started, outcome not yet handed over
+    std::vector<char> busy;         // per worker: inside a read
+};
+
+RetrievalRun::Shared::Shared(std::vector<std::string> list, RetrievalLimits given, Handlers calls,
+                             std::shared_ptr<const feed::ComponentRegistry> components)
+    : addresses(std::move(list)),
+      limits{std::max<std::size_t>(given.jobs, 1), std::max<std::size_t>(given.perServer, 1),
+             given.readAhead},
+      registry(std::move(components)),
+      handlers(std::move(calls)) {
+    std::map<std::string, std::size_t> byHost;
+    for (std::size_t index = 0; index < addresses.size(); ++index) {
+        const auto [found, added] =
+            byHost.try_emplace(feed::hostKeyOf(addresses[index]), servers.size());
+        if (added) {
+            servers.emplace_back();
+        }
+        servers[found->second].waiting.push_back(index);
+    }
+    waiting = addresses.size();
+    if (limits.readAhead != 0) {
+        startBefore = limits.readAhead;
+    }
+    for (std::size_t server = 0; server < servers.size(); ++server) {
+        offerIfFree(server);
+    }
+}
+
 RetrievalRun::RetrievalRun(std::vector<std::string> addresses, RetrievalLimits limits,
                            Handlers handlers,
                            std::shared_ptr<const feed::ComponentRegistry> registry)
-    : m_addresses(std::move(addresses)),
-      m_limits{std::max<std::size_t>(limits.jobs, 1), std::max<std::size_t>(limits.perServer, 1)},
-      m_handlers(std::move(handlers)),
-      m_registry(std::move(registry)) {
-    std::map<std::string, std::size_t> servers;
-    for (std::size_t index = 0; index < m_addresses.size(); ++index) {
-        const auto [found, added] =
-            servers.try_emplace(feed::serverOf(m_addresses[index]), m_servers.size());
-        if (added) {
-            m_servers.emplace_back();
-        }
-        m_serverOf.push_back(found->second);
-        m_servers[found->second].waiting.push_back(index);
-    }
-    m_waiting = m_addresses.size();
+    : m_shared(std::make_shared<Shared>(std::move(addresses), limits, std::move(handlers),
+                                        std::move(registry))) {
     // libcurl's set-up is not safe to run on several threads at once.
     feed::initialiseHttp();
-    for (std::size_t server = 0; server < m_servers.size(); ++server) {
-        offerIfFree(server);
-    }
-    const std::size_t threads = std::min(m_limits.jobs, m_addresses.size());
-    for (std::size_t i = 0; i < threads; ++i) {
-        m_threads.emplace_back([this](std::stop_token stop) { work(std::move(stop)); });
+    const std::size_t threads = std::min(m_shared->limits.jobs, m_shared->addresses.size());
+    m_shared->busy.assign(threads, false);
+    for (std::size_t worker = 0; worker < threads; ++worker) {
+        m_workers.emplace_back([shared = m_shared, worker] { shared->work(worker); });
     }
 }
 
 RetrievalRun::~RetrievalRun() {
     stop();
-    m_threads.clear();  // joins
+    if (m_stopWatch.joinable()) {
+        m_stopWatch.join();  // within the grace
+    }
+    Handlers gone;  // released here, on the owner's thread
+    {
+        std::lock_guard calling(m_shared->handlerMutex);
+        m_shared->closed = true;
+        gone = std::move(m_shared->handlers);
+    }
+    std::vector<char> busy;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        busy = m_shared->busy;
+    }
+    for (std::size_t worker = 0; worker < m_workers.size(); ++worker) {
+        if (busy[worker]) {
+            m_workers[worker].detach();  // its read was handed over as stopped
+        } else {
+            m_workers[worker].join();
+        }
+    }
 }
 
 void RetrievalRun::stop() {
-    for (auto& thread : m_threads) {
-        thread.request_stop();
+    m_shared->stopSource.request_stop();
+    std::lock_guard lock(m_shared->mutex);
+    if (m_stopWatch.joinable() || (m_shared->reading.empty() && m_shared->waiting == 0)) {
+        return;
+    }
+    m_stopWatch = std::jthread([shared = m_shared] { shared->watchStop(); });
+}
+
+void RetrievalRun::handedOverBefore(std::size_t index) {
+    if (m_shared->limits.readAhead == 0) {
+        return;
+    }
+    std::lock_guard lock(m_shared->mutex);
+    const bool heldBack =
+        !m_shared->free.empty() && m_shared->free.begin()->first >= m_shared->startBefore;
+    m_shared->startBefore = index + m_shared->limits.readAhead;
+    if (heldBack) {
+        m_shared->changed.notify_all();
     }
 }
 
-void RetrievalRun::work(std::stop_token stop) {
-    while (const auto next = claim(stop)) {
+void RetrievalRun::Shared::work(std::size_t worker) {
+    const std::stop_token stop = stopSource.get_token();
+    while (const auto next = claim(worker, stop)) {
         const auto [index, server] = *next;
-        if (m_handlers.started) {
-            m_handlers.started(index);
-        }
-        FeedRead read{index, m_addresses[index], false,
-                      m_registry ? std::make_unique<feed::FeedReader>(m_registry)
-                                 : std::make_unique<feed::FeedReader>()};
+        announceStart(index);
+        FeedRead read{index, addresses[index], false, newReader()};
         read.reader->setStopToken(stop);
         std::int32_t type = feed::kUnknownFeed;
         read.ok = read.reader->ReadFeed(read.address, {}, {}, type, false);
-        release(server);
-        m_handlers.finished(std::move(read));
-    }
-    if (stop.stop_requested()) {
-        handOverUnread();
+        finish(worker, server, std::move(read));
     }
 }
 
-std::optional<std::pair<std::size_t, std::size_t>> RetrievalRun::claim(std::stop_token& stop) {
-    std::unique_lock lock(m_mutex);
-    // Wakes for a free server, for the end of the list, or for a stop.
-    m_changed.wait(lock, stop, [this] { return !m_free.empty() || m_waiting == 0; });
-    if (stop.stop_requested() || m_free.empty()) {
+std::optional<RetrievalRun::Shared::Claim> RetrievalRun::Shared::claim(
+    std::size_t worker, const std::stop_token& stop) {
+    std::unique_lock lock(mutex);
+    const auto startable = [this] { return !free.empty() && free.begin()->first < startBefore; };
+    // Wakes for a free server, for the end of the run (the last read in flight
+    // ends), or for a stop.
+    changed.wait(lock, stop, [&] { return startable() || waiting == 0; });
+    if (stop.stop_requested() || !startable()) {
         return std::nullopt;
     }
-    const auto [index, server] = *m_free.begin();
-    m_free.erase(m_free.begin());
-    m_servers[server].waiting.pop_front();
-    ++m_servers[server].reading;
-    --m_waiting;
+    const auto [index, server] = *free.begin();
+    free.erase(free.begin());
+    servers[server].waiting.pop_front();
+    ++servers[server].reading;
+    --waiting;
     offerIfFree(server);
-    if (m_waiting == 0) {
-        m_changed.notify_all();  // threads with nothing left to claim may end
-    }
-    return std::pair{index, server};
+    reading.insert(index);
+    busy[worker] = true;
+    return Claim{index, server};
 }
 
-void RetrievalRun::release(std::size_t server) {
-    std::lock_guard lock(m_mutex);
-    Server& entry = m_servers[server];
-    // A server at its limit was not on offer; now it is again.
-    if (entry.reading-- == m_limits.perServer) {
-        offerIfFree(server);
-        m_changed.notify_one();
+void RetrievalRun::Shared::announceStart(std::size_t index) {
+    std::lock_guard calling(handlerMutex);
+    if (closed || !handlers.started) {
+        return;
     }
-}
-
-void RetrievalRun::offerIfFree(std::size_t server) {
-    const Server& entry = m_servers[server];
-    if (!entry.waiting.empty() && entry.reading < m_limits.perServer) {
-        m_free.emplace(entry.waiting.front(), server);
+    // Not after the stop watch handed the read over as stopped.
+    std::unique_lock lock(mutex);
+    const bool handedOver = !reading.contains(index);
+    lock.unlock();
+    if (!handedOver) {
+        handlers.started(index);
     }
 }
 
-void RetrievalRun::handOverUnread() {
-    std::vector<std::size_t> unread;
+void RetrievalRun::Shared::finish(std::size_t worker, std::size_t server, FeedRead read) {
+    bool handedOver = false;
     {
-        std::lock_guard lock(m_mutex);
-        for (Server& server : m_servers) {
-            unread.insert(unread.end(), server.waiting.begin(), server.waiting.end());
-            server.waiting.clear();
+        std::lock_guard lock(mutex);
+        busy[worker] = false;
+        // A server at its limit was not on offer; now it is again.
+        if (servers[server].reading-- == limits.perServer) {
+            offerIfFree(server);
+            changed.notify_one();
         }
-        m_free.clear();
-        m_waiting = 0;
+        // A read the stop watch gave up on was handed over already.
+        handedOver = reading.erase(read.index) == 0;
+        if (reading.empty()) {
+            changed.notify_all();  // the stop watch waits for this
+        }
     }
+    if (!handedOver) {
+        handOver(std::move(read));
+    }
+}
+
+void RetrievalRun::Shared::watchStop() {
+    std::unique_lock lock(mutex);
+    std::vector<std::size_t> unread;
+    for (Server& server : servers) {
+        unread.insert(unread.end(), server.waiting.begin(), server.waiting.end());
+        server.waiting.clear();
+    }
+    free.clear();
+    waiting = 0;
+    lock.unlock();
     std::ranges::sort(unread);
     for (const std::size_t index : unread) {
-        m_handlers.finished({index, m_addresses[index], false, nullptr});
+        handOver({index, addresses[index], false, nullptr});
     }
+    lock.lock();
+    changed.wait_for(lock, kStopGrace, [this] { return reading.empty(); });
+    // From here on these reads are the stop watch's to hand over.
+    const std::vector<std::size_t> stuck(reading.begin(), reading.end());
+    reading.clear();
+    lock.unlock();
+    for (const std::size_t index : stuck) {
+        // A reader stopped before it began tells the outcome in its own words.
+        FeedRead read{index, addresses[index], false, newReader()};
+        read.reader->setStopToken(stopSource.get_token());
+        read.reader->ReadFeed(read.address);
+        handOver(std::move(read));
+    }
+}
+
+void RetrievalRun::Shared::handOver(FeedRead read) {
+    std::lock_guard calling(handlerMutex);
+    if (!closed) {
+        handlers.finished(std::move(read));
+    }
+}
+
+void RetrievalRun::Shared::offerIfFree(std::size_t server) {
+    const Server& entry = servers[server];
+    if (!entry.waiting.empty() && entry.reading < limits.perServer) {
+        free.emplace(entry.waiting.front(), server);
+    }
+}
+
+std::unique_ptr<feed::FeedReader> RetrievalRun::Shared::newReader() const {
+    return registry ? std::make_unique<feed::FeedReader>(registry)
+                    : std::make_unique<feed::FeedReader>();
 }
 
 void readInOrder(std::vector<std::string> addresses, RetrievalLimits limits,
                  const std::function<void(FeedRead&)>& consume) {
     std::mutex mutex;
     std::condition_variable arrived;
-    std::vector<std::optional<FeedRead>> reads(addresses.size());
+    std::map<std::size_t, FeedRead> done;  // read, not yet consumed
     const std::size_t count = addresses.size();
+    if (limits.readAhead == 0) {
+        limits.readAhead = kReadAheadPerJob * std::max<std::size_t>(limits.jobs, 1);
+    }
     RetrievalRun run(std::move(addresses), limits, {.started = {}, .finished = [&](FeedRead read) {
                                                         std::lock_guard lock(mutex);
-                                                        reads[read.index] = std::move(read);
+                                                        const std::size_t index = read.index;
+                                                        done.emplace(index, std::move(read));
                                                         arrived.notify_one();
                                                     }});
     for (std::size_t next = 0; next < count; ++next) {
         std::unique_lock lock(mutex);
-        arrived.wait(lock, [&] { return reads[next].has_value(); });
-        FeedRead read = std::move(*reads[next]);
-        reads[next].reset();
+        arrived.wait(lock, [&] { return done.contains(next); });
+        auto node = done.extract(next);
         lock.unlock();
-        consume(read);
+        run.handedOverBefore(next + 1);
+        consume(node.mapped());
     }
 }
 

@@ -1,16 +1,10 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <set>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace lumeward::feed {
@@ -28,10 +22,14 @@ struct RetrievedRow {
     std::string url;
 };
 
-// How many addresses a run reads at once, in all and on one server.
+// How many addresses a run reads at once, in all and from one host, and how
+// far it reads ahead of the read its consumer takes next.
 struct RetrievalLimits {
     std::size_t jobs = 8;
     std::size_t perServer = 2;
+    // With a bound, no address starts this many places or more past the next
+    // read to be handed over (see RetrievalRun::handedOverBefore); 0 for none.
+    std::size_t readAhead = 0;
 };
 
 // The read of one listed address, as a run hands it over.
@@ -60,9 +58,10 @@ struct FeedStatus {
 
 // Reads a list of addresses side by side, each with its own FeedReader (empty
 // credentials, kind recognised anew, HTML removed): at most limits.jobs at
-// once and limits.perServer on one server, starting them in list order.
-// The handlers run on the run's own threads; finished is called exactly once
-// per address, also for those a stop leaves unread.
+// once and limits.perServer from one host (redirects count against the host
+// listed), starting them in list order. The handlers run on the run's own
+// threads, one call at a time; finished is called exactly once per address,
+// also for those a stop leaves unread, and never once the run is destroyed.
 class RetrievalRun {
 public:
     struct Handlers {
@@ -72,45 +71,36 @@ public:
 
     RetrievalRun(std::vector<std::string> addresses, RetrievalLimits limits, Handlers handlers,
                  std::shared_ptr<const feed::ComponentRegistry> registry = nullptr);
-    // Stops and waits for the run's threads.
+    // Stops, and gives the reads in flight a moment to end. A read that has
+    // not ended by then (a name lookup cannot be cut short) is left to end on
+    // its own thread, and its outcome is dropped.
     ~RetrievalRun();
     RetrievalRun(const RetrievalRun&) = delete;
     RetrievalRun& operator=(const RetrievalRun&) = delete;
 
-    // Transfers in flight end within a second; no further address is read.
-    // Returns at once.
+    // Returns at once. Addresses not yet started are handed over unread at
+    // once; reads in flight end, or are handed over as stopped, within half a
+    // second. Call it from the owner's thread.
     void stop();
 
+    // Every read before `index` has reached its consumer: with a bounded
+    // read-ahead, addresses up to limits.readAhead places past it may start.
+    void handedOverBefore(std::size_t index);
+
 private:
-    struct Server {
-        std::deque<std::size_t> waiting;  // indexes of addresses not yet started
-        std::size_t reading = 0;
-    };
+    struct Shared;
 
-    void work(std::stop_token stop);
-    // The next address to read, or none when there is nothing left or stop is requested.
-    std::optional<std::pair<std::size_t, std::size_t>> claim(std::stop_token& stop);
-    void release(std::size_t server);
-    void offerIfFree(std::size_t server);
-    void handOverUnread();
-
-    std::vector<std::string> m_addresses;
-    std::vector<std::size_t> m_serverOf;
-    RetrievalLimits m_limits;
-    Handlers m_handlers;
-    std::shared_ptr<const feed::ComponentRegistry> m_registry;
-    std::mutex m_mutex;
-    std::condition_variable_any m_changed;
-    std::vector<Server> m_servers;
-    // Servers that may start another read, by the list index they would start.
-    std::set<std::pair<std::size_t, std::size_t>> m_free;
-    std::size_t m_waiting = 0;
-    std::vector<std::jthread> m_threads;
+    // Lives as long as the longest of the run and its threads.
+    std::shared_ptr<Shared> m_shared;
+    std::vector<std::jthread> m_workers;
+    std::jthread m_stopWatch;
 };
 
 // Reads the addresses as a RetrievalRun does and hands each read to consume on
 // the calling thread, in list order, as soon as it and every read before it
-// are done.
+// are done. Unless the limits say otherwise, the run reads at most four
+// addresses per job ahead of the one consumed next, so a slow early feed
+// does not make it hold the rest of the list.
 void readInOrder(std::vector<std::string> addresses, RetrievalLimits limits,
                  const std::function<void(FeedRead&)>& consume);
 

@@ -72,6 +72,14 @@ TEST_F(Batch, ListPrintsALinePerAddressAsEachReadEndsExpandingAddressFilesInPlac
                                  R"("errorDesc":"Not well-formed XML: )"));
     EXPECT_TRUE(text.ends_with(",\"items\":[]}\n" + line(later)));
     EXPECT_EQ(batch({"list", a}).status, 0);
+    // A feed with no entries yet is read, not failed.
+    server.serve("/empty", 200, "<feed><title>Soon</title></feed>");
+    const RunResult empty = batch({"list", server.url("/empty")});
+    EXPECT_EQ(empty.out, R"({"feed":")" + server.url("/empty") +
+                             R"(","ok":true,"type":3,"typeName":"Atom","status":200,)"
+                             R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[]})"
+                             "\n");
+    EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", a}, "/dev/full", err), 1);
     EXPECT_EQ(readFile(err), "lumeward-batch: cannot write the output\n");
 }

@@ -6,12 +6,14 @@
 #include "feed/XmlDocument.h"
 #include "support/CurlErrorCodes.h"
 #include "support/LoopbackServer.h"
+#include "support/SilentServer.h"
 #include "support/TextChecks.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -76,9 +78,11 @@ protected:
         m_server.serve("/feed", 200, read.body, read.contentType);
         m_made.clear();
         std::int32_t kind = read.kind;
+        const std::map<std::string, std::string> elsewhere = {
+            {"down", "http://127.0.0.1:" + m_port}, {"closes", m_closes.url()}};
         const bool ok = reader.ReadFeed(
-            read.path == "down" ? "http://127.0.0.1:" + m_port : m_server.url(read.path), "", "",
-            kind, read.allowHtml);
+            elsewhere.contains(read.path) ? elsewhere.at(read.path) : m_server.url(read.path), "",
+            "", kind, read.allowHtml);
         EXPECT_EQ(kind, reader.FeedType()) << "the kind is written back";
         std::string seen = (ok ? "read " : "failed ") + reader.FeedTypeString() + "\n";
         for (const FeedItem& item : *reader.FeedItems()) {
@@ -97,17 +101,23 @@ protected:
     }
 
     LoopbackServer m_server;
+    test::SilentServer m_closes;
     std::string m_made;
     FeedReader m_reader{components()};
     const std::string m_port = std::to_string(test::unusedLoopbackPort());
 };
 
-// A body that does not load, or an exchange that fails, sends the read on to the next name; a
-// name that cannot be made is recorded and the read goes on. The last failure is kept: a body
-// that does not load says why, under the engine's code unless a component failed before. Reads
-// by one reader each start clean, and a list handed out stays as it is.
+// A body that does not load, or any answer that is not a feed, sends the read on to the next
+// name; no answer at all (no connection, an empty reply) ends it, since every name takes the
+// same way to the server. A name that cannot be made is recorded and the read goes
+// on. The last failure is kept: a body that does not load says why, under the engine's code
+// unless a component failed before. Reads by one reader each start clean, and a list handed
+// out stays as it is.
 TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
     m_server.serve("/500", 500, kFeed);
+    m_server.handle("/loop", [](auto&, httplib::Response& response) {
+        response.set_redirect("/loop");  // an answer, though never a feed
+    });
     const auto handedOut = m_reader.FeedItems();
     const ComponentRegistry::Factory tenBytes = [] {
         return std::make_unique<CurlHttpRequest>(HttpLimits{.maxBodyBytes = 10});
@@ -122,9 +132,11 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
         {"", none + "0123, 200 OK" + badXml + "no root element."},
         {"", "failed RSS\n | T | \n.made 0, 500 Internal Server Error, error 0 .", "/500"},
         {"",
-         none + "0123, 0 , error " + std::to_string(test::kCouldNotConnect) +
+         none + "0, 0 , error " + std::to_string(test::kCouldNotConnect) +
              " Failed to connect to 127.0.0.1 port " + m_port + " ",
          "down"},
+        {"", none + "0, 0 , error " + std::to_string(test::kGotNothing) + " Empty reply", "closes"},
+        {"", none + "0123, 0 , error " + std::to_string(test::kTooManyRedirects), "/loop"},
         {kFeed, read + "0, 200 OK, error 0 ."},
         {"",
          none + "123, 404 Not Found, error " + tooLarge +
@@ -132,8 +144,8 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
          "/404", kHttpNames[0], tenBytes},
         {kFeed, cannot + "MSXML.DomDocument'.", "/feed", "MSXML.DomDocument"},
         {kFeed, cannot + "VBScript.RegExp'.", "/feed", "VBScript.RegExp"},
-        {"", none + "012, 0 , error 429 Error creating object '" + kHttpNames[3] + "'.", "down",
-         kHttpNames[3]},
+        {"", none + "012, 404 Not Found, error 429 Error creating object '" + kHttpNames[3] + "'.",
+         "/404", kHttpNames[3]},
         {kFeed, read + "1, 200 OK, error 429 Error creating object '" + kHttpNames[0] + "'.",
          "/feed", kHttpNames[0], [] { return std::make_unique<XmlDocument>(); }},
         {kFeed,
@@ -142,6 +154,7 @@ TEST_F(FeedReading, TriesTheComponentsInOrderUntilABodyLoads) {
          "/feed", kHttpNames[0], tenBytes},
     });
     EXPECT_TRUE(handedOut->empty());
+    EXPECT_EQ(m_closes.connections(), 1) << "one, not four";
 }
 
 // WinHttp sets the proxy's and the server's credentials apart, and only those given; the
@@ -201,6 +214,12 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
          "L1</link><description>D1</description></item></rdf:RDF>",
          "read RDF\nL1 | 1 | D1\n."},
         {"<r:RDF xmlns:r=\"urn:rdf\"><item/></r:RDF>", failed},
+        // A feed with no entries is a feed; its top says which kind.
+        {rss(""), "read RSS\n."},
+        {"<rdf:RDF xmlns:rdf=\"urn:rdf\"><channel/></rdf:RDF>", "read RDF\n."},
+        {"<feed><title>Nothing yet</title></feed>", "read Atom\n."},
+        {"<rss><item><title>1</title></item></rss>", failed},
+        {"<channel><item/></channel>", failed},
         // The first link with rel="alternate", as written, else the first without rel; content,
         // else summary; XHTML content as its text, even where HTML is kept.
         {"<feed><entry><title>1</title><link rel=\"replies\" href=\"r\"/><link href=\"n\"/>"
@@ -211,7 +230,6 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
          "</feed>",
          "read Atom\na?b&c | 1 | C\n |  | \nn |  | S\n |  | \n Hello there \n.", "/feed", "",
          nullptr, 0, true},
-        {rss(""), failed},
         {kFeed, "read Atom\n.", "/feed", "", nullptr, kAtomFeed},
         {kFeed, failed, "/feed", "", nullptr, 9},
         {rss("<item><title>  Don\u2019t\tpanic:\nНовости — 新闻 😀  </title><description>caf&#233; "

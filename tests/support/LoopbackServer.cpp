@@ -9,10 +9,11 @@
 #include <chrono>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace lumeward::test {
 
-LoopbackServer::LoopbackServer() {
+LoopbackServer::LoopbackServer(std::string host) : m_host(std::move(host)) {
     m_server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Handler handler;
         {
@@ -29,9 +30,9 @@ LoopbackServer::LoopbackServer() {
             response.set_content("<html><body><p>Not found<br></body></html>", "text/html");
         }
     });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_port = m_server.bind_to_any_port(m_host);
     if (m_port <= 0) {
-        throw std::runtime_error("loopback server: no free port on 127.0.0.1");
+        throw std::runtime_error("loopback server: no free port on " + m_host);
     }
     m_thread = std::thread([this] { m_server.listen_after_bind(); });
     // stop() does nothing before the loop runs, so a server stopped at once would never end.
@@ -62,7 +63,7 @@ void LoopbackServer::handle(const std::string& path, Handler handler) {
 }
 
 std::string LoopbackServer::url(std::string_view path) const {
-    return "http://127.0.0.1:" + std::to_string(m_port) + std::string(path);
+    return "http://" + m_host + ':' + std::to_string(m_port) + std::string(path);
 }
 
 int LoopbackServer::hits(std::string_view path) const {

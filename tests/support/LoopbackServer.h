@@ -20,13 +20,14 @@ struct RecordedRequest {
     httplib::Headers headers;
 };
 
-// A real HTTP server on 127.0.0.1 with a free port, running on its own thread
-// for the lifetime of the object. Unknown paths answer 404 with an HTML page.
+// A real HTTP server on a loopback address (127.0.0.1 unless another of
+// 127.0.0.0/8 is given, which makes another host) with a free port, running on its
+// own thread for the lifetime of the object. Unknown paths answer 404 with an HTML page.
 class LoopbackServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    LoopbackServer();
+    explicit LoopbackServer(std::string host = "127.0.0.1");
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -46,6 +47,7 @@ public:
 
 private:
     httplib::Server m_server;
+    std::string m_host;
     int m_port = 0;
     std::thread m_thread;
     mutable std::mutex m_mutex;

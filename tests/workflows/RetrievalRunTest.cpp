@@ -6,13 +6,18 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <future>
 #include <map>
 #include <ranges>
 
+#include "feed/ComponentRegistry.h"
 #include "feed/FeedReader.h"
 #include "support/LoopbackServer.h"
+#include "support/SlowLookup.h"
 
 using namespace lumeward::workflows;
+using lumeward::test::kSlowLookupHost;
 using lumeward::test::LoopbackServer;
 using namespace std::chrono_literals;
 
@@ -45,6 +50,14 @@ struct InFlight {
     }
 };
 
+// Polls for up to five seconds; true once the condition holds.
+bool eventually(const std::function<bool()>& holds) {
+    for (int i = 0; i < 500 && !holds(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return holds();
+}
+
 // Every read of a run, by index, once all are in.
 std::vector<FeedRead> readAll(std::vector<std::string> addresses, RetrievalLimits limits = {}) {
     std::vector<FeedRead> reads;
@@ -58,8 +71,9 @@ std::vector<FeedRead> readAll(std::vector<std::string> addresses, RetrievalLimit
 }  // namespace
 
 TEST(RetrievalRun, ReadsSideBySideWithinItsLimitsAndHandsReadsOverInListOrder) {
-    // Three servers; the later an address, the sooner its answer.
-    LoopbackServer servers[3];
+    // Three servers on two hosts: two ports of one host share its limit. The later an
+    // address, the sooner its answer.
+    LoopbackServer servers[3] = {LoopbackServer(), LoopbackServer(), LoopbackServer("127.0.0.2")};
     InFlight inFlight;
     std::vector<std::string> addresses;
     for (int i = 0; i < 12; ++i) {
@@ -67,12 +81,13 @@ TEST(RetrievalRun, ReadsSideBySideWithinItsLimitsAndHandsReadsOverInListOrder) {
     }
     addresses.push_back(addresses.front());  // listed twice, read twice
     for (int server = 0; server < 3; ++server) {
-        servers[server].handle("/f", [&, server](const httplib::Request& request, auto& response) {
-            inFlight.enter(server);
+        const int host = server / 2;
+        servers[server].handle("/f", [&, host](const httplib::Request& request, auto& response) {
+            inFlight.enter(host);
             const int i = std::stoi(request.params.begin()->first);
             std::this_thread::sleep_for(40ms + (12 - i) * 4ms);
             response.set_content(feedOf(i % 4 + 1), "application/xml");
-            inFlight.leave(server);
+            inFlight.leave(host);
         });
     }
     for (const std::size_t jobs : {4u, 1u}) {
@@ -99,6 +114,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     LoopbackServer server;
     server.serve("/two", 200, feedOf(2));
     server.serve("/one", 200, feedOf(1));
+    server.serve("/none", 200, feedOf(0));
     server.serve("/text", 200, "Hello", "text/plain");
     server.serve("/busy", 503, "<p>Busy<br></p>", "text/html");
     server.handle("/slow-down", [](auto&, httplib::Response& response) {
@@ -111,6 +127,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     const std::vector<std::pair<std::string, FeedStatus>> cases = {
         {server.url("/two"), {"2 items", ""}},
         {server.url("/one"), {"1 item", ""}},
+        {server.url("/none"), {"0 items", ""}},
         {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found"}},
         {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
                                     "HTTP 429 Too Many Requests; retry after 120 seconds"}},
@@ -130,7 +147,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         const auto [summary, detail] = describeRead(reads[i]);
         EXPECT_EQ(summary, cases[i].second.summary);
         EXPECT_TRUE(detail.starts_with(cases[i].second.detail)) << detail;
-        EXPECT_EQ(reads[i].ok, i < 2);
+        EXPECT_EQ(reads[i].ok, i < 3);
     }
     EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
     EXPECT_EQ(server.hits("/busy"), 4) << "every other failure tries the next component";
@@ -176,4 +193,61 @@ TEST(RetrievalRun, StopEndsTransfersInFlightAtOnceAndLeavesTheRestUnread) {
     EXPECT_EQ(outcomes, (std::vector<std::string>{"Stopped", "Stopped", "Not read"}));
     EXPECT_EQ(started, 2);
     released = true;
+}
+
+TEST(RetrievalRun, InListOrderReadsNoFurtherAheadThanFourAddressesPerJob) {
+    std::atomic<bool> firstMayAnswer = false;  // outlives the server, which waits for its answers
+    LoopbackServer server;
+    server.handle("/f", [&](const httplib::Request& request, httplib::Response& response) {
+        for (int i = 0; i < 1000 && request.params.begin()->first == "0" && !firstMayAnswer; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        response.set_content(feedOf(1), "application/xml");
+    });
+    std::vector<std::string> addresses;
+    for (int i = 0; i < 30; ++i) {
+        addresses.push_back(server.url("/f?" + std::to_string(i)));
+    }
+    auto reads = std::async(std::launch::async, [&] { return readAll(addresses, {.jobs = 2}); });
+    // Two jobs: the first feed, held back, and the seven after it; then nothing until it is in.
+    EXPECT_TRUE(eventually([&] { return server.requests().size() == 8; }));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(server.requests().size(), 8u);
+    firstMayAnswer = true;
+    EXPECT_EQ(reads.get().size(), addresses.size());
+}
+
+// libcurl waits for a name lookup before a stopped transfer returns. The run does not: the
+// read is handed over as stopped, and its late outcome is dropped with nothing to call.
+TEST(RetrievalRun, StopDuringANameLookupEndsTheReadWithinASecondAndDropsItsLateOutcome) {
+    using lumeward::feed::ComponentRegistry;
+    const auto registry = std::make_shared<const ComponentRegistry>(ComponentRegistry::standard());
+    std::mutex mutex;
+    std::vector<std::string> outcomes;
+    const auto outcomesNow = [&] {
+        std::lock_guard lock(mutex);
+        return outcomes;
+    };
+    auto run = std::make_unique<RetrievalRun>(
+        std::vector<std::string>{"http://" + std::string(kSlowLookupHost) + "/",
+                                 "http://127.0.0.1:1/"},
+        RetrievalLimits{.jobs = 1},
+        RetrievalRun::Handlers{.started = {},
+                               .finished =
+                                   [&](FeedRead read) {
+                                       std::lock_guard lock(mutex);
+                                       outcomes.push_back(describeRead(read).summary);
+                                   }},
+        registry);
+    ASSERT_TRUE(eventually([] { return lumeward::test::slowLookupsUnderWay() == 1; }));
+    const auto begin = std::chrono::steady_clock::now();
+    run->stop();
+    run.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 1s) << "the stop and the run's end";
+    EXPECT_EQ(outcomesNow(), (std::vector<std::string>{"Not read", "Stopped"})) << "each once";
+
+    lumeward::test::releaseSlowLookups();
+    // The thread's reader and the run's shared state hold the registry until the thread ends.
+    EXPECT_TRUE(eventually([&] { return registry.use_count() == 1; }));
+    EXPECT_EQ(outcomesNow().size(), 2u) << "nothing handed over after the run";
 }
