@@ -7,6 +7,7 @@
 #include "window/Dialogs.h"
 #include "window/Form1.h"
 #include "window/ListView.h"
+#include "workflows/AddressLines.h"
 
 namespace lumeward::shell {
 
@@ -34,8 +35,18 @@ QString withoutFeedScheme(const QString& text) {
 }  // namespace
 
 LaunchArgument interpretArgument(const QString& argument, const QString& workingFolder) {
-    if (const QString address = withoutFeedScheme(argument); isWebAddress(address)) {
-        return {LaunchArgument::Kind::Address, address};
+    // An address means the same whichever way it comes in: blanks around it are not part of it.
+    const QByteArray line = argument.toUtf8();
+    const auto trimmed = workflows::addressOfLine({line.constData(), std::size_t(line.size())});
+    if (!trimmed && argument.trimmed().isEmpty()) {
+        return {LaunchArgument::Kind::Nothing, {}};
+    }
+    if (trimmed) {
+        const QString address = withoutFeedScheme(
+            QString::fromUtf8(trimmed->data(), static_cast<qsizetype>(trimmed->size())));
+        if (isWebAddress(address)) {
+            return {LaunchArgument::Kind::Address, address};
+        }
     }
     // File managers hand files over as file: URLs.
     const QUrl url(argument);
@@ -85,6 +96,8 @@ void LaunchArguments::apply(const Pending& pending) {
             break;
         case LaunchArgument::Kind::File:
             m_form.loadAddressFile(argument.value);
+            break;
+        case LaunchArgument::Kind::Nothing:
             break;
         case LaunchArgument::Kind::Unusable:
             m_dialogs.message(

@@ -16,10 +16,10 @@ namespace lumeward::shell {
 
 // What one argument of `lumeward` asks for: an address to add (http and https;
 // the feed: forms browsers hand over are turned into those), an address file
-// to load (a path, relative ones from the working folder, or a file: URL), or
-// nothing usable.
+// to load (a path, relative ones from the working folder, or a file: URL),
+// nothing at all (an argument of blanks only), or nothing usable.
 struct LaunchArgument {
-    enum class Kind { Address, File, Unusable };
+    enum class Kind { Address, File, Nothing, Unusable };
     Kind kind;
     QString value;  // the address, or the file's absolute path
 };

@@ -17,7 +17,7 @@
 #include "shell/SingleInstance.h"
 #include "shell/WindowPlacement.h"
 #include "support/LoopbackServer.h"
-#include "support/ScopedConfigHome.h"
+#include "support/ScopedHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/Form1.h"
@@ -49,7 +49,7 @@ void leaveStaleSocket(const std::string& path) {
 }
 
 TEST(LaunchArguments, EachFormAddsAnAddressLoadsAFileOrIsNamedInAMessage) {
-    const test::ScopedConfigHome home;
+    const test::ScopedHome home;
     const test::TempDir folder;
     folder.write("list.txt", "http://a.example/1\r\nhttp://a.example/2\r\n");
     folder.write("my list.txt", "http://b.example/1\n");
@@ -77,7 +77,10 @@ TEST(LaunchArguments, EachFormAddsAnAddressLoadsAFileOrIsNamedInAMessage) {
         {"ftp://x.example/rss", {}, neither.arg("ftp://x.example/rss")},
         {"feed:ftp://x.example/rss", {}, neither.arg("feed:ftp://x.example/rss")},
         {"https://", {}, neither.arg("https://")},
-        {"", {}, neither.arg("")},
+        {"  http://x.example/padded\t", {"http://x.example/padded"}, {}},
+        {"", {}, {}},
+        {" \t", {}, {}},
+        {"#http://x.example/", {}, neither.arg("#http://x.example/")},
         {"sub", {}, qs(folder.path() / "sub")},
     };
     for (const auto& row : table) {
@@ -99,7 +102,7 @@ TEST(LaunchArguments, EachFormAddsAnAddressLoadsAFileOrIsNamedInAMessage) {
 }
 
 TEST(LaunchArguments, WaitForTheWindowToShowAndForItsRunToEndThenKeepTheirOrder) {
-    const test::ScopedConfigHome home;
+    const test::ScopedHome home;
     test::LoopbackServer server;
     server.handle("/slow", [](auto&, auto& response) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));

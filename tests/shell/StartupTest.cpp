@@ -22,7 +22,7 @@
 #include "shell/Skin.h"
 #include "shell/Splash.h"
 #include "shell/WindowPlacement.h"
-#include "support/ScopedConfigHome.h"
+#include "support/ScopedHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/Form1.h"
@@ -86,7 +86,7 @@ std::string cursorFile(quint16 type, quint16 entries, int hotX, int hotY) {
 }
 
 TEST(Startup, RunsItsStepsInOrderWithTheFilesBesideTheProgramAndLeavesTheWindowHidden) {
-    const test::ScopedConfigHome config;
+    const test::ScopedHome config;
     const test::TempDir data;
     const ScopedEnvironment dataHome("XDG_DATA_HOME", data.path());
     std::filesystem::create_directories(data.path() / "lumeward/x");
@@ -191,7 +191,7 @@ TEST(HomePage, TheShowHomePageSettingAtZeroTurnsTheVisitOff) {
     const std::pair<const char*, int> cases[] = {{nullptr, 1}, {"1", 1}, {"0", 0},
                                                  {" 0 ", 0},   {"2", 1}, {"no", 1}};
     for (const auto& [value, opened] : cases) {
-        const test::ScopedConfigHome config;
+        const test::ScopedHome config;
         if (value != nullptr) {
             window::SaveSetting("Kelvarin", "Lumeward", "Show Home Page", value);
         }
@@ -204,7 +204,7 @@ TEST(HomePage, TheShowHomePageSettingAtZeroTurnsTheVisitOff) {
 // A splash over a Splash folder and a settings store of its own. Each pause writes down
 // its seconds, or -1 when the window is not on screen.
 struct SplashRun {
-    test::ScopedConfigHome config;
+    test::ScopedHome config;
     test::TempDir files;
     std::vector<double> pauses;
     Splash splash{[this](double seconds) { pauses.push_back(splash.isVisible() ? seconds : -1); },

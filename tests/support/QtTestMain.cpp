@@ -17,6 +17,8 @@ int main(int argc, char* argv[]) {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+    qputenv("XDG_CACHE_HOME", (home.path() + "/.cache").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -17,7 +17,7 @@
 #include <fstream>
 
 #include "support/LoopbackServer.h"
-#include "support/ScopedConfigHome.h"
+#include "support/ScopedHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SlowLookup.h"
 #include "support/TempDir.h"
@@ -179,7 +179,7 @@ protected:
         m_timer.start(0);
     }
 
-    test::ScopedConfigHome m_configHome;
+    test::ScopedHome m_configHome;
     // Ends a stalled answer; it outlives the servers, which wait for their answers.
     std::atomic<bool> m_released = false;
     // Hosts of their own, as the limit on reads at once goes by host.

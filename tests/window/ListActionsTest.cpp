@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "support/AddressLineCases.h"
-#include "support/ScopedConfigHome.h"
+#include "support/ScopedHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/AddressListActions.h"
@@ -92,7 +92,7 @@ protected:
         return QToolTip::text().toStdString();
     }
 
-    test::ScopedConfigHome m_configHome;
+    test::ScopedHome m_configHome;
     test::ScriptedDialogs m_dialogs;
     Form1 m_form{m_dialogs};
     ListView& m_list = *m_form.ListView1();

@@ -9,7 +9,7 @@
 
 #include <QLineEdit>
 #include "support/ChildProcess.h"
-#include "support/ScopedConfigHome.h"
+#include "support/ScopedHome.h"
 
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -44,7 +44,7 @@ TEST(SettingsStore, DamagedOrUnusableStoresGiveTheDefaultAndSavesSayWhetherTheyL
           "[Other]\r\nx=1\r\n[Lumeward"s, "[Lumeward/Download%20Location=/c\r\n"s}) {
         cases.emplace_back("file", bytes);
     }
-    const test::ScopedConfigHome restoredAfterwards;
+    const test::ScopedHome restoredAfterwards;
     for (const auto& [kind, bytes] : cases) {
         SCOPED_TRACE(kind + ": " + bytes.substr(0, 20));
         const test::TempDir home;
@@ -73,7 +73,7 @@ TEST(SettingsStore, DamagedOrUnusableStoresGiveTheDefaultAndSavesSayWhetherTheyL
 }
 
 TEST(SettingsStore, TheWindowTellsOfTheFirstFailedSaveOnlyNamingTheStoreAndTheReason) {
-    const test::ScopedConfigHome restoredAfterwards;
+    const test::ScopedHome restoredAfterwards;
     const test::TempDir home;
     fs::create_directory(home.path() / "Kelvarin.ini");
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.path().string()));
