@@ -64,12 +64,10 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
         const auto entries = document.selectNodes(root, paths->items);
         m_items->reserve(m_items->size() + entries.size());
         for (const auto& entry : entries) {
-            FeedItem item;
-            item.URL(GetNodeText(document, entry.node(), paths->url));
-            item.Title(GetNodeText(document, entry.node(), paths->title));
-            auto text = GetNodeText(document, entry.node(), paths->description);
-            item.Description(bAllowHTML ? std::move(text) : StripHTML(text));
-            m_items->push_back(std::move(item));
+            m_items->push_back(NewItem(GetNodeText(document, entry.node(), paths->url),
+                                       GetNodeText(document, entry.node(), paths->title),
+                                       GetNodeText(document, entry.node(), paths->description),
+                                       bAllowHTML));
         }
         return true;
     } catch (...) {

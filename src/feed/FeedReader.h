@@ -60,7 +60,9 @@ public:
     std::int32_t FeedType() const { return m_feedType; }
     std::string FeedTypeString() const;
     std::shared_ptr<const FeedItemList> FeedItems() const { return m_items; }
-    // Throws ComponentError when the reader has no text cleaner.
+    // The text of HTML as a browser shows it: the mark-up removed (TextCleaning.h's
+    // stripHtml), then the character references decoded. Throws ComponentError when
+    // the reader has no text cleaner.
     std::string StripHTML(std::string_view sString) const;
     void Clear();
 
@@ -72,6 +74,11 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    // An entry's item, whatever the kind of feed: with HTML removed, the description
+    // is StripHTML's text and the title has its character references decoded; with
+    // HTML allowed, both stay as the feed wrote them.
+    FeedItem NewItem(std::string url, std::string title, std::string description,
+                     bool bAllowHTML) const;
     std::string GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
                             const FieldPaths& paths);
     std::string CleanFeedText(std::string&& text) const;

@@ -226,63 +226,82 @@ std::size_t removalAt(const char* text, std::size_t at, std::size_t size, Declar
     return 1;
 }
 
-// stripHtml looks at the text 32 bytes at a time: where a run may open ("<")
-// and where an open run may close or stop (">", carriage return, 0xE2).
-constexpr std::size_t kBlockSize = 32;
-
-struct BlockMarks {
-    std::uint32_t opens;
-    std::uint32_t stops;
-};
-
-BlockMarks markBlock(const char* block) {
-#if defined(__SSE2__)
-    const __m128i open = _mm_set1_epi8('<');
-    const __m128i close = _mm_set1_epi8('>');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xE2));
-    BlockMarks marks{0, 0};
-    for (std::size_t half = 0; half < 2; ++half) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * half));
-        const __m128i stops =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, close), _mm_cmpeq_epi8(bytes, cr)),
-                         _mm_cmpeq_epi8(bytes, lead));
-        const auto shift = static_cast<unsigned>(16 * half);
-        marks.opens |= static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, open)))
-                       << shift;
-        marks.stops |= static_cast<std::uint32_t>(_mm_movemask_epi8(stops)) << shift;
-    }
-    return marks;
-#else
-    BlockMarks marks{0, 0};
-    for (std::size_t i = 0; i < kBlockSize; ++i) {
-        const unsigned char byte = byteAt(block, i);
-        marks.opens |= static_cast<std::uint32_t>(byte == '<') << i;
-        marks.stops |= static_cast<std::uint32_t>(byte == '>' || byte == '\r' || byte == 0xE2) << i;
-    }
-    return marks;
-#endif
+// Characters that end a tag name in HTML.
+bool endsTagName(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>';
 }
 
-// Copies `count` bytes of a span that has `readable` bytes behind it. Spans are
-// mostly short, so they go in whole fixed-size chunks (no library call) when
-// the source and the equally large destination have room for the excess,
-// which the next span overwrites.
-std::size_t copySpan(char* to, const char* from, std::size_t count, std::size_t readable) {
-    constexpr std::size_t kChunk = 64;
-    if (count + kChunk <= readable) {
-        for (std::size_t i = 0; i < count; i += kChunk) {
-            std::memcpy(to + i, from + i, kChunk);
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether `name` in any ASCII letter case, then a character that ends a tag name,
+// stands at `at`.
+bool tagNameAt(std::string_view text, std::size_t at, std::string_view name) {
+    if (text.size() - at <= name.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (asciiLower(text[at + i]) != name[i]) {
+            return false;
         }
-    } else {
-        std::memcpy(to, from, count);
     }
-    return count;
+    return endsTagName(text[at + name.size()]);
 }
 
-// Clears the marks of `bit` and every position before it.
-std::uint32_t clearThrough(std::uint32_t marks, unsigned bit) {
-    return bit == 31 ? 0 : marks & ~((2u << bit) - 1);
+// Elements whose start or end tag ends a line in a browser.
+constexpr std::array<std::string_view, 17> kLineEndingElements = {
+    "br", "p",  "div", "li", "tr", "h1",  "h2",    "h3",        "h4",
+    "h5", "h6", "hr",  "ul", "ol", "pre", "table", "blockquote"};
+
+// Whether the closed tag that opens at `open` (a "<") ends a line.
+bool endsLine(std::string_view text, std::size_t open) {
+    std::size_t at = open + 1;
+    at += text[at] == '/' ? 1 : 0;
+    for (const std::string_view name : kLineEndingElements) {
+        if (asciiLower(text[at]) == name[0] && tagNameAt(text, at, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One past the end of the comment, script or style element that opens at `open` (a
+// "<"), which goes whole with all it holds; 0 when none opens there. Like a browser,
+// a comment ends at the first "-->" ("<!-->" is a whole one), an element at its end
+// tag's ">", and one never closed runs to the end of the text.
+std::size_t elementEnd(std::string_view text, std::size_t open) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    const std::string_view rest = text.substr(open);
+    if (rest.starts_with("<!--")) {
+        const std::size_t close = text.find("-->", open + 2);
+        return close == kNone ? text.size() : close + 3;
+    }
+    for (const std::string_view name : {std::string_view("script"), std::string_view("style")}) {
+        if (!tagNameAt(text, open + 1, name)) {
+            continue;
+        }
+        for (std::size_t at = text.find("</", open + 1 + name.size()); at != kNone;
+             at = text.find("</", at + 2)) {
+            if (tagNameAt(text, at + 2, name)) {
+                const std::size_t close = text.find('>', at + 2 + name.size());
+                return close == kNone ? text.size() : close + 1;
+            }
+        }
+        return text.size();
+    }
+    return 0;
+}
+
+// The first "<" after `from` and before `to` that opens a comment, script or style
+// element; `to` when none does.
+std::size_t findElementStart(std::string_view text, std::size_t from, std::size_t to) {
+    for (std::size_t at = text.find('<', from + 1); at < to; at = text.find('<', at + 1)) {
+        if (elementEnd(text, at) != 0) {
+            return at;
+        }
+    }
+    return to;
 }
 
 }  // namespace
@@ -325,57 +344,41 @@ std::string cleanFeedText(std::string&& text) {
 std::string stripHtml(std::string_view text) {
     const char* data = text.data();
     const std::size_t size = text.size();
+    // A tag gives at most one byte, so the result fits in the text's size.
     std::string result(size, '\0');
     char* out = result.data();
-    std::size_t written = 0;
-    constexpr std::size_t kNone = std::string_view::npos;
-    std::size_t open = kNone;  // the "<" of the run in progress
+    const auto keep = [&](std::size_t from, std::size_t to) {
+        std::memcpy(out, data + from, to - from);
+        out += to - from;
+    };
     std::size_t keepFrom = 0;
-    for (std::size_t base = 0; base < size; base += kBlockSize) {
-        BlockMarks marks;
-        if (size - base >= kBlockSize) {
-            marks = markBlock(data + base);
-        } else {
-            std::array<char, kBlockSize> tail{};
-            std::memcpy(tail.data(), data + base, size - base);
-            marks = markBlock(tail.data());
+    std::size_t at = 0;
+    while (at < size) {
+        const auto* found = static_cast<const char*>(std::memchr(data + at, '<', size - at));
+        if (found == nullptr) {
+            break;
         }
-        while (true) {
-            if (open == kNone) {
-                if (marks.opens == 0) {
-                    break;
-                }
-                const auto bit = static_cast<unsigned>(__builtin_ctz(marks.opens));
-                open = base + bit;
-                marks.opens = clearThrough(marks.opens, bit);
-                marks.stops = clearThrough(marks.stops, bit);
-                continue;
-            }
-            if (marks.stops == 0) {
-                break;
-            }
-            const auto bit = static_cast<unsigned>(__builtin_ctz(marks.stops));
-            const std::size_t at = base + bit;
-            marks.stops &= marks.stops - 1;
-            if (data[at] == '>') {
-                // A ">" right after "<" is the run's first character, not its end.
-                if (at < open + 2) {
-                    continue;
-                }
-                written +=
-                    copySpan(out + written, data + keepFrom, open - keepFrom, size - keepFrom);
-                keepFrom = at + 1;
-            } else if (!isLineTerminator(data, at, size)) {
-                continue;
-            }
-            // Closed or stopped: a "<" met on the way opens nothing either.
-            open = kNone;
-            marks.opens = clearThrough(marks.opens, bit);
+        const auto open = static_cast<std::size_t>(found - data);
+        if (const std::size_t end = elementEnd(text, open); end != 0) {
+            keep(keepFrom, open);
+            keepFrom = at = end;
+            continue;
         }
+        const RunEnd run = findRunEnd(data, open + 1, size);
+        if (run.closed) {
+            keep(keepFrom, open);
+            if (endsLine(text, open)) {
+                *out++ = '\n';
+            }
+            keepFrom = at = run.at + 1;
+            continue;
+        }
+        // No "<" before the stop opens a tag then, but a comment or an element may.
+        at = findElementStart(text, open, run.at);
     }
-    written += copySpan(out + written, data + keepFrom, size - keepFrom, size - keepFrom);
-    result.resize(written);
-    if (written < size) {
+    keep(keepFrom, size);
+    result.resize(static_cast<std::size_t>(out - result.data()));
+    if (result.size() < size) {
         result.shrink_to_fit();  // items keep their texts long after the document is gone
     }
     return result;

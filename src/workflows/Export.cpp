@@ -33,13 +33,16 @@ void reportError(const Report& report, int step, int error) {
     report({step, std::generic_category().message(error)});
 }
 
-// Feed texts are written into .html files: "<" and ">" must not open mark-up.
+// Feed texts are written into .html files: "<" and ">" must not open mark-up, and
+// "&" must not start a reference, so a browser shows the text as the list does.
 void appendEscaped(std::string& out, std::string_view text) {
     for (const char c : text) {
         if (c == '<') {
             out += "&lt;";
         } else if (c == '>') {
             out += "&gt;";
+        } else if (c == '&') {
+            out += "&amp;";
         } else {
             out += c;
         }

@@ -108,7 +108,8 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
               base + "1.html\n" + base + "2.html\n" + base + "b3.html\n" + base + "b4.html\n");
-    EXPECT_EQ(readFile(base + "b3.html"), "\"新\" \\ &\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&b\r\n");
+    EXPECT_EQ(readFile(base + "b3.html"),
+              "\"新\" \\ &amp;\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&amp;b\r\n");
 
     // A feed that cannot be read is named on standard error; the others are still saved.
     const auto missing = server.url("/missing"), other = (dir.path() / "other").string();

@@ -191,8 +191,12 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
                 repeated("&lol" + std::to_string(level - 1) + ";", 10) + "\">\n";
     }
     const std::string failed = "failed Unknown / None\n.";
+    const std::string kEscapedTwice =
+        "<feed><entry><title type=\"html\">Release 1.0 &amp;amp; &amp;lt;notes&amp;gt;</title>"
+        "<content type=\"html\">&lt;p&gt;a&amp;amp;b&lt;/p&gt;&lt;script&gt;x()&lt;/script&gt;"
+        "&amp;lt;p&amp;gt;</content></entry></feed>";
     expect({
-        {items, "read RSS\nL1 | 1 | D1\nL2 | 2 | D2\n |  | \n |  | a b\n |  | in cdata\n."},
+        {items, "read RSS\nL1 | 1 | D1\nL2 | 2 | D2\n |  | \n |  | \na b\n\n |  | \nin cdata\n\n."},
         {items,
          "read RSS\nL1 | 1 | D1\nL2 | 2 | D2\n |  | \n |  | <p>a <b>b</b></p>\n |  | <p>in "
          "<i>cdata</i></p>\n.",
@@ -216,8 +220,13 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
         {kFeed, failed, "/feed", "", nullptr, 9},
         {rss("<item><title>  Don\u2019t\tpanic:\nНовости — 新闻 😀  </title><description>caf&#233; "
              "&#8217; &amp;amp; &nbsp;</description></item>"),
-         "read RSS\n |   Don\u2019t\tpanic:\nНовости — 新闻 😀   | caf\u00e9 \u2019 &amp; "
-         "&nbsp;\n."},
+         "read RSS\n |   Don\u2019t\tpanic:\nНовости — 新闻 😀   | caf\u00e9 \u2019 & \u00a0\n."},
+        // Titles escaped twice have their references decoded; with HTML kept, nothing changes.
+        {kEscapedTwice, "read Atom\n | Release 1.0 & <notes> | \na&b\n<p>\n."},
+        {kEscapedTwice,
+         "read Atom\n | Release 1.0 &amp; &lt;notes&gt; | <p>a&amp;b</p><script>x()</script>"
+         "&lt;p&gt;\n.",
+         "/feed", "", nullptr, 0, true},
         {bomb + "]>\n" +
              rss("<item><title>&lol9;</title><description>x&lol9;y</description></item>"),
          "read RSS\n | &lol9; | x&lol9;y\n."},

@@ -57,10 +57,10 @@ TEST(ExportNumbering, NeverOverwritesAndEveryTakenNameCostsANumber) {
     // No report; the unchecked row takes no number, and the numbers run on across feeds.
     EXPECT_EQ(done, (Lines{nameA(1), nameA(5), nameA(6), nameB(8)}));
     EXPECT_EQ(readFile(dir.path() / nameA(2)) + readFile(dir.path() / nameA(4)), "oldtheirs");
-    // The three texts with "<" and ">" escaped and nothing else changed.
+    // The three texts with "<", ">" and "&" escaped and nothing else changed.
     EXPECT_EQ(readFile(other.path() / nameB(8)),
-              "&lt;script&gt;é&lt;/script&gt;\r\n\r\na &amp; &lt;b&gt;&&lt;/b&gt; \"q\"\nx\r\n\ty"
-              "\r\n\r\n?a=&lt;1&gt;&b=2\r\n");
+              "&lt;script&gt;é&lt;/script&gt;\r\n\r\na &amp;amp; &lt;b&gt;&amp;&lt;/b&gt; \"q\"\nx"
+              "\r\n\ty\r\n\r\n?a=&lt;1&gt;&amp;b=2\r\n");
 }
 
 TEST(ExportFileNames, KeepLettersDigitsHyphenAndSpaceOfTheAddressWithoutCredentials) {
