@@ -94,6 +94,11 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
         appendStringMember(buffer, "{\"url\":", item.URL());
         appendStringMember(buffer, ",\"title\":", item.Title());
         appendStringMember(buffer, ",\"description\":", item.Description());
+        if (item.Date()) {
+            appendStringMember(buffer, ",\"date\":", feed::formatUtcDate(*item.Date()));
+        } else {
+            buffer += ",\"date\":null";
+        }
         buffer += '}';
         flushIfFull();
     }
@@ -134,7 +139,7 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses,
         }
         for (auto& row : workflows::rowsOf(read)) {
             rows.push_back({true, std::move(row.feed), std::move(row.title),
-                            std::move(row.description), std::move(row.url)});
+                            std::move(row.description), std::move(row.url), row.date});
         }
     });
     if (!rows.empty()) {

@@ -20,18 +20,26 @@ struct KindPaths {
     FieldPaths url;
     FieldPaths title;
     FieldPaths description;
+    FieldPaths date;
 };
 
 // In recognition order. An Atom link without rel is the alternate link
-// (RFC 4287), and many entries carry a summary but no content.
+// (RFC 4287), and many entries carry a summary but no content. RSS feeds
+// that use the Dublin Core module date items as RDF ones do.
 constexpr std::array<KindPaths, 3> kKinds{{
-    {kRssFeed, "/rss/channel/item", {"link", {}}, {"title", {}}, {"description", {}}},
-    {kRdfFeed, "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}},
+    {kRssFeed,
+     "/rss/channel/item",
+     {"link", {}},
+     {"title", {}},
+     {"description", {}},
+     {"pubDate", "dc:date"}},
+    {kRdfFeed, "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}, {"dc:date", {}}},
     {kAtomFeed,
      "/feed/entry",
      {"link[@rel='alternate']/@href", "link[not(@rel)]/@href"},
      {"title", {}},
-     {"content", "summary"}},
+     {"content", "summary"},
+     {"published", "updated"}},
 }};
 
 const KindPaths* pathsOf(std::int32_t kind) {
@@ -67,6 +75,7 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
             m_items->push_back(NewItem(GetNodeText(document, entry.node(), paths->url),
                                        GetNodeText(document, entry.node(), paths->title),
                                        GetNodeText(document, entry.node(), paths->description),
+                                       GetNodeDate(document, entry.node(), paths->date),
                                        bAllowHTML));
         }
         return true;
@@ -88,6 +97,21 @@ std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml
         RecordCurrentException();
     }
     return {};
+}
+
+std::optional<ItemDate> FeedReader::GetNodeDate(const XmlDocument& document,
+                                                const pugi::xml_node& context,
+                                                const FieldPaths& paths) {
+    // A feed that spoils one date may still give the other.
+    for (const std::string_view path : {paths.path, paths.fallback}) {
+        if (path.empty()) {
+            continue;
+        }
+        if (auto date = parseItemDate(GetNodeText(document, context, {path, {}}))) {
+            return date;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace lumeward::feed

@@ -141,8 +141,9 @@ std::string FeedReader::StripHTML(std::string_view sString) const {
 }
 
 FeedItem FeedReader::NewItem(std::string url, std::string title, std::string description,
-                             bool bAllowHTML) const {
+                             std::optional<ItemDate> date, bool bAllowHTML) const {
     FeedItem item;
+    item.Date(date);
     item.URL(std::move(url));
     // Titles are often escaped twice ("AT&amp;amp;T"); they hold no mark-up to remove.
     item.Title(bAllowHTML ? std::move(title) : text::decodeCharacterReferences(std::move(title)));

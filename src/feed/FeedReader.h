@@ -74,11 +74,14 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    // The first date of the paths that names an instant.
+    std::optional<ItemDate> GetNodeDate(const XmlDocument& document, const pugi::xml_node& context,
+                                        const FieldPaths& paths);
     // An entry's item, whatever the kind of feed: with HTML removed, the description
     // is StripHTML's text and the title has its character references decoded; with
     // HTML allowed, both stay as the feed wrote them.
     FeedItem NewItem(std::string url, std::string title, std::string description,
-                     bool bAllowHTML) const;
+                     std::optional<ItemDate> date, bool bAllowHTML) const;
     std::string GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
                             const FieldPaths& paths);
     std::string CleanFeedText(std::string&& text) const;

@@ -319,9 +319,13 @@ void Form1::PushButton3_Click() {
     rows.reserve(static_cast<std::size_t>(m_listView2->count()));
     bool anyChecked = false;
     for (qsizetype i = 1; i <= m_listView2->count(); ++i) {
+        const QDateTime date = m_listView2->date(i);
         rows.push_back({m_listView2->checked(i), toUtf8(m_listView2->text(i)),
                         toUtf8(m_listView2->subItem(i, 1)), toUtf8(m_listView2->subItem(i, 2)),
-                        toUtf8(m_listView2->subItem(i, 3))});
+                        toUtf8(m_listView2->subItem(i, 3)),
+                        date.isValid() ? std::optional(feed::ItemDate(
+                                             std::chrono::seconds(date.toSecsSinceEpoch())))
+                                       : std::nullopt});
         anyChecked = anyChecked || rows.back().checked;
     }
     // One message for a folder that cannot take any file, not two boxes per row.

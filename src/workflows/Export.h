@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "feed/ItemDates.h"
+
 namespace lumeward::workflows {
 
 // One row of the result list as the export reads it. Texts are UTF-8.
@@ -16,6 +18,7 @@ struct ResultRow {
     std::string title;
     std::string description;
     std::string url;
+    std::optional<feed::ItemDate> date = std::nullopt;
 };
 
 // A step of the export that failed: its fixed step number and the C library's

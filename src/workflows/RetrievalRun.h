@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "feed/ItemDates.h"
+
 namespace lumeward::feed {
 class ComponentRegistry;
 class FeedReader;
@@ -26,6 +28,7 @@ struct RetrievedRow {
     std::string title;
     std::string description;
     std::string url;
+    std::optional<feed::ItemDate> date = std::nullopt;
 };
 
 // How many addresses a run reads at once, in all and on one server.

@@ -21,14 +21,15 @@ const auto batch = [](const Args& args) { return runProgram(LUMEWARD_BATCH_PROGR
 const std::string kLong(70'000, '2');
 const std::string kFeed = R"(<rss version="2.0"><channel><title>C</title><item>
 <title>"新" \ &amp;</title><link>http://e/1?a&amp;b</link><description>&lt;b&gt;x&lt;/b&gt;
-	y</description></item><item><title>)" +
+	y</description><pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate></item><item><title>)" +
                           kLong + "</title></item></channel></rss>";
 std::string line(const std::string& feed) {
     return R"({"feed":")" + feed +
            R"(","ok":true,"type":1,"typeName":"RSS","status":200,)"
            R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[{"url":"http://e/1?a&b",)"
-           R"("title":"\"新\" \\ &","description":"x\n\ty"},{"url":"","title":")" +
-           kLong + "\",\"description\":\"\"}]}\n";
+           R"("title":"\"新\" \\ &","description":"x\n\ty","date":"2026-12-07T09:00:00Z"},)"
+           R"({"url":"","title":")" +
+           kLong + "\",\"description\":\"\",\"date\":null}]}\n";
 }
 
 class Batch : public testing::Test {

@@ -237,6 +237,36 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
     });
 }
 
+// One instant or none per item, from its kind's fields in order: a later field stands in for
+// one that is missing or unreadable. With HTML kept, dates are read the same.
+TEST_F(FeedReading, DatesEachItemFromItsKindsFields) {
+    const std::string rdf = "<rdf:RDF xmlns:rdf=\"urn:rdf\" xmlns:dc=\"urn:dc\"><item><dc:date>";
+    const std::pair<std::string, std::string> cases[] = {
+        {rss("<item><pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate></item><item/><item>"
+             "<pubDate>soon</pubDate><dc:date>2026-12-08</dc:date></item><item><pubDate>Tue, 08 "
+             "Dec 2026 01:02:03 GMT</pubDate><dc:date>2020-01-01</dc:date></item>"),
+         "2026-12-07T09:00:00Z none 2026-12-08T00:00:00Z 2026-12-08T01:02:03Z "},
+        {rdf + "2026-12-07T10:00:00-02:00</dc:date></item><item><dc:date/></item></rdf:RDF>",
+         "2026-12-07T12:00:00Z none "},
+        {"<feed><entry><updated>2026-12-09T00:00:00Z</updated><published>2026-12-01T00:00:00Z"
+         "</published></entry><entry><updated>2026-12-09T00:00:00Z</updated></entry><entry>"
+         "<published>12/01/2026</published><updated>2026-12-09T00:00:00Z</updated></entry><entry>"
+         "<issued>2026-12-01T00:00:00Z</issued></entry></feed>",
+         "2026-12-01T00:00:00Z 2026-12-09T00:00:00Z 2026-12-09T00:00:00Z none "},
+    };
+    for (const bool allowHtml : {false, true}) {
+        for (const auto& [body, expected] : cases) {
+            ASSERT_TRUE(
+                outcome({body, "", "/feed", "", nullptr, 0, allowHtml}).starts_with("read"));
+            std::string dates;
+            for (const FeedItem& item : *m_reader.FeedItems()) {
+                dates += (item.Date() ? formatUtcDate(*item.Date()) : "none") + " ";
+            }
+            EXPECT_EQ(dates, expected) << body;
+        }
+    }
+}
+
 // One loader given text after text: only well-formed documents load, and none that refers
 // to a character XML forbids, in text (early or late in a 16-byte block) or in a quoted
 // value, but outside comments, CDATA and instructions.

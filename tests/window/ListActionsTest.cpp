@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -10,11 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <optional>
+
 #include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/AddressListActions.h"
 #include "window/Form1.h"
+#include "window/ListModel.h"
 #include "window/ListView.h"
 #include "window/ResultListActions.h"
 
@@ -204,6 +209,31 @@ TEST_F(ListActionsTest, TooltipsShowTheWholeAddressAndTheResult) {
               "five…</p>\n<p>https://site/a</p>");
     EXPECT_EQ(toolTip(m_results, 5, 1).find("</p>\n<p></p>"), std::string::npos)
         << "no link, no empty paragraph";
+}
+
+// Under the title, in the user's language and time zone.
+TEST_F(ListActionsTest, ResultTooltipsShowTheDateAsTheUserReadsDates) {
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(1796637600, Qt::UTC);  // 2026-12-07 10:00
+    m_results.insert(1, {{"http://feed/", {"Title", "Text", "https://site/a"}, true, {}, date},
+                         {"http://feed/", {"", "Text"}, true, {}, date}});
+    const std::optional<QByteArray> zone =
+        qEnvironmentVariableIsSet("TZ") ? std::optional(qgetenv("TZ")) : std::nullopt;
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const std::string german = toolTip(m_results, 0, 1), untitled = toolTip(m_results, 1, 1);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const std::string english = toolTip(m_results, 0, 1);
+    QLocale::setDefault(QLocale::system());
+    zone ? qputenv("TZ", *zone) : qunsetenv("TZ");
+    ::tzset();
+    EXPECT_EQ(
+        german,
+        "<p>Title<br>\nMontag, 7. Dezember 2026 11:00</p>\n<p>Text</p>\n<p>https://site/a</p>");
+    EXPECT_EQ(untitled, "<p>Montag, 7. Dezember 2026 11:00</p>\n<p>Text</p>");
+    EXPECT_EQ(
+        english,
+        "<p>Title<br>\nMonday, December 7, 2026 11:00 AM</p>\n<p>Text</p>\n<p>https://site/a</p>");
 }
 
 }  // namespace
