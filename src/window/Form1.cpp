@@ -200,7 +200,9 @@ void Form1::connectHandlers() {
     }
     // The lists' own commands and tooltips.
     new AddressListActions(*this, m_dialogs);
-    new ResultListActions(*m_listView2, [this] { return isBusy(); });
+    new ResultListActions(
+        *m_listView2, [this] { return isBusy(); },
+        [this] { saveCheckedResults(workflows::SavedFileFormat::Page); });
     showRowToolTips(*m_listView1, false);
     showRowToolTips(*m_listView2, true);
 }
@@ -312,6 +314,13 @@ void Form1::endRetrieval() {
 }
 
 void Form1::PushButton3_Click() {
+    const QString format = GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                                      QStringLiteral("Saved File Format"), QStringLiteral("plain"));
+    saveCheckedResults(workflows::savedFileFormatNamed(toUtf8(format.trimmed().toLower()))
+                           .value_or(workflows::SavedFileFormat::Plain));
+}
+
+void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
     if (m_busy) {
         return;
     }
@@ -342,7 +351,8 @@ void Form1::PushButton3_Click() {
             m_dialogs.message(this, tr("Application Error"),
                               fromUtf8(workflows::applicationErrorText(failure)),
                               Dialogs::Icon::Warning);
-        });
+        },
+        format);
     m_dialogs.message(this, tr("Lumeward"), tr("Done."));
     m_busy = false;
 }

@@ -81,7 +81,8 @@ TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
         {{}, "no command"},       {{"LIST", a}, "command 'LIST'"}, {{"--list"}, "'--list'"},
         {{"list"}, "ADDRESS is required"}, {{"save", to}, "ADDRESS is required"},
         {{"save", "", a}, "not empty"}, {{"--jobs", "0", "list", a}, "--jobs"},
-        {{"list", "--jobs", "x", a}, "--jobs"},
+        {{"list", "--jobs", "x", a}, "--jobs"}, {{"save", "--format", "html", to, a}, "--format"},
+        {{"list", "--format", "page", a}, "--format"},
         {{"save", to, a, absent}, "Cannot read " + to + "/absent"},
         {{"list", a, absent}, "Cannot read " + to + "/absent: No such file or directory"}};
     // clang-format on
@@ -97,7 +98,9 @@ TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
 
     const auto help = batch({"--help"}), version = batch({"--version"});
     EXPECT_EQ(help.status | version.status, 0);
-    EXPECT_NE(help.out.find("save [--jobs N] FOLDER ADDRESS...\n"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("save [--jobs N] [--format plain|page] FOLDER ADDRESS...\n"),
+              std::string::npos)
+        << help.out;
     EXPECT_EQ(version.out, "lumeward-batch " LUMEWARD_VERSION "\n");
 }
 
@@ -111,6 +114,13 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
               base + "1.html\n" + base + "2.html\n" + base + "b3.html\n" + base + "b4.html\n");
     EXPECT_EQ(readFile(base + "b3.html"),
               "\"新\" \\ &amp;\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&amp;b\r\n");
+    // The same items as web pages, under names still free.
+    const auto pages = batch({"save", "--format", "page", dir.path().string(), a});
+    EXPECT_EQ(pages.out, base + "3.html\n" + base + "4.html\n");
+    EXPECT_NE(
+        readFile(base + "3.html")
+            .find("<h1>&quot;新&quot; \\ &amp;</h1>\n<p><time datetime=\"2026-12-07T09:00:00Z\">"),
+        std::string::npos);
 
     // A feed that cannot be read is named on standard error; the others are still saved.
     const auto missing = server.url("/missing"), other = (dir.path() / "other").string();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <optional>
 
+#include "support/ChildProcess.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -22,6 +24,7 @@
 #include "window/ListModel.h"
 #include "window/ListView.h"
 #include "window/ResultListActions.h"
+#include "window/Settings.h"
 
 namespace lumeward::window {
 namespace {
@@ -166,7 +169,7 @@ TEST_F(ListActionsTest, ResultsOpenOnlyTheirWebLinksByDoubleClickOrMenu) {
         EXPECT_EQ(menu(m_results, row, "Open Link").front() == 'O', row < 2) << row;
     }
     EXPECT_EQ(m_opened.join(' '), "https://site/a http://site/b https://site/a http://site/b");
-    EXPECT_EQ(menu(m_results, 2, "Copy Link"), "-|Copy Link");
+    EXPECT_EQ(menu(m_results, 2, "Copy Link"), "-|Copy Link||Save Checked As Web Pages…");
     EXPECT_EQ(clipboard(), "javascript:alert(1)");
     m_results.setCurrentIndex(m_results.model()->index(0, 2));
     QTest::keySequence(&m_results, QKeySequence::Copy);
@@ -182,7 +185,7 @@ TEST_F(ListActionsTest, WhileBusyOnlyLinksOpenAndNothingChangesOrIsCopied) {
     // An export with nothing checked says "Done." while still under way.
     m_dialogs.onShown = [&](const auto&) {
         EXPECT_EQ(menu(m_list, 0), "-|-|-||-");
-        EXPECT_EQ(menu(m_results, 1), "Open Link|-");
+        EXPECT_EQ(menu(m_results, 1), "Open Link|-||-");
         QTest::keySequence(&m_list, QKeySequence::Paste);
         QTest::keySequence(&m_list, QKeySequence::Copy);
         QTest::keySequence(&m_results, QKeySequence::Copy);
@@ -209,6 +212,39 @@ TEST_F(ListActionsTest, TooltipsShowTheWholeAddressAndTheResult) {
               "five…</p>\n<p>https://site/a</p>");
     EXPECT_EQ(toolTip(m_results, 5, 1).find("</p>\n<p></p>"), std::string::npos)
         << "no link, no empty paragraph";
+}
+
+// The menu saves web pages; the button saves what the "Saved File Format" setting names.
+// Both save the checked rows into the output folder, numbered on as any export is.
+TEST_F(ListActionsTest, CheckedResultsAreSavedAsWebPagesByTheMenuOrTheSetting) {
+    m_form.Text1()->setText(QString::fromStdString(m_dir.path().string()));
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(1796637600, Qt::UTC);
+    m_results.insert(1,
+                     {{"http://f/", {"Caf\u00e9 <b>", "One", "https://site/c"}, true, {}, date}});
+    menu(m_results, 3, "Save Checked As Web Pages…");
+    for (const QString format : {"page", " Page\n", "plain", "html"}) {
+        SaveSetting("Kelvarin", "Lumeward", "Saved File Format", format);
+        m_form.PushButton3_Click();
+    }
+    std::string starts;
+    for (int number = 1; number <= 5; ++number) {
+        const auto text =
+            test::readFile(m_dir.path() / ("httpf" + std::to_string(number) + ".html"));
+        starts += text.substr(0, 15) + "|";
+        if (number == 1) {
+            EXPECT_NE(text.find("<title>Caf\u00e9 &lt;b&gt;</title>"), std::string::npos) << text;
+            EXPECT_NE(text.find("<time datetime=\"2026-12-07T10:00:00Z\">"), std::string::npos);
+        }
+    }
+    // "html" is no format: the plain one, the default, stands.
+    EXPECT_EQ(
+        starts,
+        "<!DOCTYPE html>|<!DOCTYPE html>|<!DOCTYPE html>|Caf\u00e9 &lt;b&gt;|Caf\u00e9 &lt;b&gt;|");
+    QStringList shown;
+    for (const auto& box : m_dialogs.shown) {
+        shown << box.text;
+    }
+    EXPECT_EQ(shown, QStringList(5, "Done."));
 }
 
 // Under the title, in the user's language and time zone.
