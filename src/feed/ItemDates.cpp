@@ -51,14 +51,13 @@ public:
         return value;
     }
 
-    // A run of ASCII letters, lower-cased.
-    std::string word() {
-        std::string letters;
+    // A run of ASCII letters.
+    std::string_view word() {
+        const std::size_t start = m_at;
         while ((peek() | 0x20) >= 'a' && (peek() | 0x20) <= 'z') {
-            letters += static_cast<char>(peek() | 0x20);
             ++m_at;
         }
-        return letters;
+        return m_text.substr(start, m_at - start);
     }
 
     std::size_t position() const { return m_at; }
@@ -74,12 +73,25 @@ constexpr std::array<std::string_view, 12> kMonths = {
 constexpr std::array<std::string_view, 7> kDays = {"monday", "tuesday",  "wednesday", "thursday",
                                                    "friday", "saturday", "sunday"};
 
-// A name written out, or shortened to three letters or more: "dec", "sept", "december".
+// Whether a word is `name` (lower case) in any letter case, or its beginning.
+bool beginsName(std::string_view word, std::string_view name) {
+    if (word.size() > name.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if ((word[i] | 0x20) != name[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name written out, or shortened to three letters or more: "dec", "Sept", "December".
 template <std::size_t N>
 std::optional<std::size_t> nameIndex(const std::array<std::string_view, N>& names,
-                                     const std::string& word) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (word.size() >= 3 && names[i].starts_with(word)) {
+                                     std::string_view word) {
+    for (std::size_t i = 0; word.size() >= 3 && i < names.size(); ++i) {
+        if (beginsName(word, names[i])) {
             return i;
         }
     }
@@ -87,13 +99,13 @@ std::optional<std::size_t> nameIndex(const std::array<std::string_view, N>& name
 }
 
 // Zones by name, in minutes east of UTC.
-std::optional<int> namedZone(const std::string& name) {
+std::optional<int> namedZone(std::string_view name) {
     constexpr std::pair<std::string_view, int> kZones[] = {
         {"ut", 0},        {"utc", 0},       {"gmt", 0},       {"z", 0},
         {"est", -5 * 60}, {"edt", -4 * 60}, {"cst", -6 * 60}, {"cdt", -5 * 60},
         {"mst", -7 * 60}, {"mdt", -6 * 60}, {"pst", -8 * 60}, {"pdt", -7 * 60}};
     for (const auto& [zone, minutes] : kZones) {
-        if (name == zone) {
+        if (name.size() == zone.size() && beginsName(name, zone)) {
             return minutes;
         }
     }
@@ -172,7 +184,7 @@ std::optional<ItemDate> instant(int year, int month, int day, TimeOfDay time, in
 std::optional<ItemDate> parseRfc822(std::string_view text) {
     DateReader reader(text);
     reader.skipSpaces();
-    if (const std::string dayName = reader.word(); !dayName.empty()) {
+    if (const std::string_view dayName = reader.word(); !dayName.empty()) {
         if (!nameIndex(kDays, dayName)) {
             return std::nullopt;
         }

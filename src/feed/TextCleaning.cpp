@@ -1,5 +1,6 @@
 #include "feed/TextCleaning.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -249,21 +250,52 @@ bool tagNameAt(std::string_view text, std::size_t at, std::string_view name) {
     return endsTagName(text[at + name.size()]);
 }
 
-// Elements whose start or end tag ends a line in a browser.
-constexpr std::array<std::string_view, 17> kLineEndingElements = {
-    "br", "p",  "div", "li", "tr", "h1",  "h2",    "h3",        "h4",
-    "h5", "h6", "hr",  "ul", "ol", "pre", "table", "blockquote"};
+bool isAsciiAlphanumeric(char c) {
+    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+}
 
-// Whether the closed tag that opens at `open` (a "<") ends a line.
+// The elements whose start or end tag ends a line in a browser: br, p, div, li, tr,
+// h1-h6, blockquote, pre, hr, ul, ol and table. `name` is in lower case.
+bool endsLineByName(std::string_view name) {
+    switch (name.size()) {
+        case 1:
+            return name[0] == 'p';
+        case 2:
+            return name == "br" || name == "li" || name == "tr" || name == "hr" || name == "ul" ||
+                   name == "ol" || (name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
+        case 3:
+            return name == "div" || name == "pre";
+        case 5:
+            return name == "table";
+        case 10:
+            return name == "blockquote";
+        default:
+            return false;
+    }
+}
+
+// Whether the closed tag that opens at `open` (a "<") ends a line. The tag's ">"
+// follows, so the name cannot run off the end of the text.
 bool endsLine(std::string_view text, std::size_t open) {
+    constexpr std::size_t kLongestName = 10;
     std::size_t at = open + 1;
     at += text[at] == '/' ? 1 : 0;
-    for (const std::string_view name : kLineEndingElements) {
-        if (asciiLower(text[at]) == name[0] && tagNameAt(text, at, name)) {
-            return true;
+    std::array<char, kLongestName> name{};
+    std::size_t length = 0;
+    for (; isAsciiAlphanumeric(text[at + length]); ++length) {
+        if (length == kLongestName) {
+            return false;
         }
+        name[length] = asciiLower(text[at + length]);
     }
-    return false;
+    return endsTagName(text[at + length]) && endsLineByName({name.data(), length});
+}
+
+// Whether a comment, script or style element may open at `open` (a "<"): most tags
+// are none of them, and one look at the next byte tells.
+bool mayOpenElement(std::string_view text, std::size_t open) {
+    const char next = open + 1 < text.size() ? text[open + 1] : '\0';
+    return next == '!' || next == 's' || next == 'S';
 }
 
 // One past the end of the comment, script or style element that opens at `open` (a
@@ -272,8 +304,10 @@ bool endsLine(std::string_view text, std::size_t open) {
 // tag's ">", and one never closed runs to the end of the text.
 std::size_t elementEnd(std::string_view text, std::size_t open) {
     constexpr std::size_t kNone = std::string_view::npos;
-    const std::string_view rest = text.substr(open);
-    if (rest.starts_with("<!--")) {
+    if (!mayOpenElement(text, open)) {
+        return 0;
+    }
+    if (text.substr(open).starts_with("<!--")) {
         const std::size_t close = text.find("-->", open + 2);
         return close == kNone ? text.size() : close + 3;
     }
@@ -293,12 +327,107 @@ std::size_t elementEnd(std::string_view text, std::size_t open) {
     return 0;
 }
 
+// stripHtml looks at the text 32 bytes at a time: where a run may open ("<")
+// and where an open run may close or stop (">", carriage return, 0xE2).
+constexpr std::size_t kBlockSize = 32;
+
+struct BlockMarks {
+    std::uint32_t opens;
+    std::uint32_t stops;
+};
+
+BlockMarks markBlock(const char* block) {
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i close = _mm_set1_epi8('>');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lead = _mm_set1_epi8(static_cast<char>(0xE2));
+    BlockMarks marks{0, 0};
+    for (std::size_t half = 0; half < 2; ++half) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * half));
+        const __m128i stops =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, close), _mm_cmpeq_epi8(bytes, cr)),
+                         _mm_cmpeq_epi8(bytes, lead));
+        const auto shift = static_cast<unsigned>(16 * half);
+        marks.opens |= static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, open)))
+                       << shift;
+        marks.stops |= static_cast<std::uint32_t>(_mm_movemask_epi8(stops)) << shift;
+    }
+    return marks;
+#else
+    BlockMarks marks{0, 0};
+    for (std::size_t i = 0; i < kBlockSize; ++i) {
+        const unsigned char byte = byteAt(block, i);
+        marks.opens |= static_cast<std::uint32_t>(byte == '<') << i;
+        marks.stops |= static_cast<std::uint32_t>(byte == '>' || byte == '\r' || byte == 0xE2) << i;
+    }
+    return marks;
+#endif
+}
+
+// The marks of the block that starts at `base`; past the end of the text, none.
+BlockMarks marksAt(const char* text, std::size_t base, std::size_t size) {
+    if (size - base >= kBlockSize) {
+        return markBlock(text + base);
+    }
+    std::array<char, kBlockSize> tail{};
+    std::memcpy(tail.data(), text + base, size - base);
+    return markBlock(tail.data());
+}
+
+// Copies `count` bytes of a span that has `readable` bytes behind it. Spans are
+// mostly short, so they go in whole fixed-size chunks (no library call) when
+// the source and the equally large destination have room for the excess,
+// which the next span overwrites.
+std::size_t copySpan(char* to, const char* from, std::size_t count, std::size_t readable) {
+    constexpr std::size_t kChunk = 64;
+    if (count + kChunk <= readable) {
+        for (std::size_t i = 0; i < count; i += kChunk) {
+            std::memcpy(to + i, from + i, kChunk);
+        }
+    } else {
+        std::memcpy(to, from, count);
+    }
+    return count;
+}
+
+// Clears the marks of `bit` and every position before it.
+std::uint32_t clearThrough(std::uint32_t marks, unsigned bit) {
+    return bit == 31 ? 0 : marks & ~((2u << bit) - 1);
+}
+
 // The first "<" after `from` and before `to` that opens a comment, script or style
-// element; `to` when none does.
+// element; `to` when none does. Only "!", "s" and "S" can follow such a "<", so those
+// are looked for: a text of nothing but "<" costs one quick scan.
 std::size_t findElementStart(std::string_view text, std::size_t from, std::size_t to) {
-    for (std::size_t at = text.find('<', from + 1); at < to; at = text.find('<', at + 1)) {
-        if (elementEnd(text, at) != 0) {
-            return at;
+    const char* data = text.data();
+    // Where the byte after a "<" between `from` and `to` may stand.
+    const std::size_t end = std::min(to + 1, text.size());
+    const auto opensElementBefore = [&](std::size_t at) {
+        return data[at - 1] == '<' && elementEnd(text, at - 1) != 0;
+    };
+    std::size_t at = from + 2;
+#if defined(__SSE2__)
+    const __m128i bang = _mm_set1_epi8('!');
+    const __m128i lower = _mm_set1_epi8('s');
+    const __m128i upper = _mm_set1_epi8('S');
+    for (; at + 16 <= end; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, bang), _mm_cmpeq_epi8(block, lower)),
+                         _mm_cmpeq_epi8(block, upper))));
+        for (; mask != 0; mask &= mask - 1) {
+            const std::size_t hit = at + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (opensElementBefore(hit)) {
+                return hit - 1;
+            }
+        }
+    }
+#endif
+    for (; at < end; ++at) {
+        const char c = data[at];
+        if ((c == '!' || c == 's' || c == 'S') && opensElementBefore(at)) {
+            return at - 1;
         }
     }
     return to;
@@ -347,38 +476,76 @@ std::string stripHtml(std::string_view text) {
     // A tag gives at most one byte, so the result fits in the text's size.
     std::string result(size, '\0');
     char* out = result.data();
-    const auto keep = [&](std::size_t from, std::size_t to) {
-        std::memcpy(out, data + from, to - from);
-        out += to - from;
-    };
+    std::size_t written = 0;
+    constexpr std::size_t kNone = std::string_view::npos;
+    std::size_t open = kNone;  // the "<" of the run in progress
     std::size_t keepFrom = 0;
-    std::size_t at = 0;
-    while (at < size) {
-        const auto* found = static_cast<const char*>(std::memchr(data + at, '<', size - at));
-        if (found == nullptr) {
-            break;
-        }
-        const auto open = static_cast<std::size_t>(found - data);
-        if (const std::size_t end = elementEnd(text, open); end != 0) {
-            keep(keepFrom, open);
-            keepFrom = at = end;
-            continue;
-        }
-        const RunEnd run = findRunEnd(data, open + 1, size);
-        if (run.closed) {
-            keep(keepFrom, open);
-            if (endsLine(text, open)) {
-                *out++ = '\n';
+    const auto keepUpTo = [&](std::size_t end) {
+        written += copySpan(out + written, data + keepFrom, end - keepFrom, size - keepFrom);
+    };
+    for (std::size_t base = 0; base < size;) {
+        BlockMarks marks = marksAt(data, base, size);
+        std::size_t next = base + kBlockSize;
+        while (true) {
+            if (open == kNone) {
+                if (marks.opens == 0) {
+                    break;
+                }
+                const auto bit = static_cast<unsigned>(__builtin_ctz(marks.opens));
+                // A comment, script or style element goes whole; the scan goes on after it.
+                if (const std::size_t end =
+                        mayOpenElement(text, base + bit) ? elementEnd(text, base + bit) : 0;
+                    end != 0) {
+                    keepUpTo(base + bit);
+                    keepFrom = next = end;
+                    break;
+                }
+                open = base + bit;
+                marks.opens = clearThrough(marks.opens, bit);
+                marks.stops = clearThrough(marks.stops, bit);
+                continue;
             }
-            keepFrom = at = run.at + 1;
-            continue;
+            if (marks.stops == 0) {
+                break;
+            }
+            const auto bit = static_cast<unsigned>(__builtin_ctz(marks.stops));
+            const std::size_t at = base + bit;
+            marks.stops &= marks.stops - 1;
+            if (data[at] == '>') {
+                // A ">" right after "<" is the run's first character, not its end.
+                if (at < open + 2) {
+                    continue;
+                }
+                keepUpTo(open);
+                if (endsLine(text, open)) {
+                    out[written++] = '\n';
+                }
+                keepFrom = at + 1;
+            } else if (!isLineTerminator(data, at, size)) {
+                continue;
+            } else if (const std::size_t element = findElementStart(text, open, at);
+                       element != at) {
+                // Stopped; no "<" on the way opens a tag, but this one opens an element.
+                open = kNone;
+                next = element;
+                break;
+            }
+            // Closed or stopped: a "<" met on the way opens nothing either.
+            open = kNone;
+            marks.opens = clearThrough(marks.opens, bit);
         }
-        // No "<" before the stop opens a tag then, but a comment or an element may.
-        at = findElementStart(text, open, run.at);
+        base = next;
     }
-    keep(keepFrom, size);
-    result.resize(static_cast<std::size_t>(out - result.data()));
-    if (result.size() < size) {
+    // A run never closed or stopped may hold the start of an element that runs to the end.
+    if (open != kNone) {
+        if (const std::size_t element = findElementStart(text, open, size); element != size) {
+            keepUpTo(element);
+            keepFrom = size;
+        }
+    }
+    keepUpTo(size);
+    result.resize(written);
+    if (written < size) {
         result.shrink_to_fit();  // items keep their texts long after the document is gone
     }
     return result;

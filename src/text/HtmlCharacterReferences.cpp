@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -96,12 +97,35 @@ Reference numericReferenceAt(std::string_view text, std::size_t at) {
     return reference;
 }
 
+// The names that begin with each ASCII letter or digit, as a range of the sorted table,
+// so a look-up searches a few dozen names instead of all of them.
+struct NameRange {
+    std::uint16_t begin = 0;
+    std::uint16_t end = 0;
+};
+
+const std::array<NameRange, 128>& namesByFirstCharacter() {
+    static const std::array<NameRange, 128> ranges = [] {
+        std::array<NameRange, 128> built{};
+        const auto& names = tables::kNamedReferences;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            NameRange& range = built[static_cast<unsigned char>(names[i].name[0]) & 0x7F];
+            range.begin = range.end == 0 ? static_cast<std::uint16_t>(i) : range.begin;
+            range.end = static_cast<std::uint16_t>(i + 1);
+        }
+        return built;
+    }();
+    return ranges;
+}
+
 const tables::NamedReference* findName(std::string_view name) {
-    const auto& names = tables::kNamedReferences;
+    const NameRange range = namesByFirstCharacter()[static_cast<unsigned char>(name[0]) & 0x7F];
+    const auto first = tables::kNamedReferences.begin() + range.begin;
+    const auto last = tables::kNamedReferences.begin() + range.end;
     const auto found = std::lower_bound(
-        names.begin(), names.end(), name,
+        first, last, name,
         [](const tables::NamedReference& entry, std::string_view key) { return entry.name < key; });
-    return found != names.end() && found->name == name ? &*found : nullptr;
+    return found != last && found->name == name ? &*found : nullptr;
 }
 
 // The longest name at `at` + 1: the letters and digits there with their ";", else the
@@ -139,27 +163,49 @@ Reference referenceAt(std::string_view text, std::size_t at) {
 }  // namespace
 
 std::string decodeCharacterReferences(std::string&& text) {
-    const std::string_view view = text;
-    std::size_t at = view.find('&');
-    if (at == std::string_view::npos) {
+    std::size_t at = text.find('&');
+    if (at == std::string::npos) {
         return std::move(text);
     }
-    std::string decoded;
-    decoded.reserve(view.size());
-    std::size_t keepFrom = 0;
-    for (; at != std::string_view::npos; at = view.find('&', at)) {
-        const Reference reference = referenceAt(view, at);
+    // Decoded in place, as a reference is at least as long as what it stands for, but
+    // for "&nGt;" and "&nLt;": from the first of those that does not fit, the rest goes
+    // into a text of its own.
+    std::string grown;
+    bool inPlace = true;
+    std::size_t written = at;
+    std::size_t keepFrom = at;
+    const auto keep = [&](std::string_view piece) {
+        if (inPlace) {
+            std::memmove(text.data() + written, piece.data(), piece.size());
+            written += piece.size();
+        } else {
+            grown.append(piece);
+        }
+    };
+    while (at != std::string::npos) {
+        const Reference reference = referenceAt(text, at);
         if (reference.length == 0) {
-            ++at;
+            at = text.find('&', at + 1);
             continue;
         }
-        decoded.append(view, keepFrom, at - keepFrom);
-        decoded.append(reference.characters());
+        const std::string_view characters = reference.characters();
+        if (inPlace && written + (at - keepFrom) + characters.size() > at + reference.length) {
+            grown.reserve(text.size() + text.size() / 4);
+            grown.assign(text, 0, written);
+            inPlace = false;
+        }
+        keep(std::string_view(text).substr(keepFrom, at - keepFrom));
+        keep(characters);
         at += reference.length;
         keepFrom = at;
+        at = text.find('&', at);
     }
-    decoded.append(view, keepFrom);
-    return decoded;
+    keep(std::string_view(text).substr(keepFrom));
+    if (!inPlace) {
+        return grown;
+    }
+    text.resize(written);
+    return std::move(text);
 }
 
 }  // namespace lumeward::text
