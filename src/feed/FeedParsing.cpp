@@ -20,7 +20,8 @@ struct KindPaths {
     FieldPaths url;
     FieldPaths title;
     FieldPaths description;
-    FieldPaths date;
+    // The child elements that date an entry, in the order they are asked.
+    std::array<std::string_view, 2> dates;
 };
 
 // In recognition order. An Atom link without rel is the alternate link
@@ -75,8 +76,7 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
             m_items->push_back(NewItem(GetNodeText(document, entry.node(), paths->url),
                                        GetNodeText(document, entry.node(), paths->title),
                                        GetNodeText(document, entry.node(), paths->description),
-                                       GetNodeDate(document, entry.node(), paths->date),
-                                       bAllowHTML));
+                                       GetNodeDate(entry.node(), paths->dates), bAllowHTML));
         }
         return true;
     } catch (...) {
@@ -99,15 +99,35 @@ std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml
     return {};
 }
 
-std::optional<ItemDate> FeedReader::GetNodeDate(const XmlDocument& document,
-                                                const pugi::xml_node& context,
-                                                const FieldPaths& paths) {
-    // A feed that spoils one date may still give the other.
-    for (const std::string_view path : {paths.path, paths.fallback}) {
-        if (path.empty()) {
-            continue;
+std::optional<ItemDate> FeedReader::GetNodeDate(const pugi::xml_node& context,
+                                                const std::array<std::string_view, 2>& names) {
+    // The first child element of each name, as written, prefix included: one walk over
+    // the children, far cheaper than a path look-up per name.
+    const auto isNamed = [](const char* written, std::string_view name) {
+        std::size_t i = 0;
+        while (i < name.size() && written[i] == name[i]) {
+            ++i;
         }
-        if (auto date = parseItemDate(GetNodeText(document, context, {path, {}}))) {
+        return !name.empty() && i == name.size() && written[i] == '\0';
+    };
+    std::array<pugi::xml_node, 2> elements{};
+    std::array<bool, 2> found{};
+    for (pugi::xml_node child = context.first_child(); child; child = child.next_sibling()) {
+        const char* written = child.name();
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (!found[i] && isNamed(written, names[i]) && child.type() == pugi::node_element) {
+                elements[i] = child;
+                found[i] = true;
+            }
+        }
+    }
+    // A feed that spoils one date may still give the other.
+    for (const pugi::xml_node& element : elements) {
+        // Text alone, as nearly always, is kept in the element itself.
+        const auto date = !element                ? std::nullopt
+                          : element.first_child() ? parseItemDate(XmlDocument::nodeText(element))
+                                                  : parseItemDate(element.value());
+        if (date) {
             return date;
         }
     }

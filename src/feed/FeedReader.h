@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -74,9 +75,9 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
-    // The first date of the paths that names an instant.
-    std::optional<ItemDate> GetNodeDate(const XmlDocument& document, const pugi::xml_node& context,
-                                        const FieldPaths& paths);
+    // The first date, of the child elements named, that names an instant.
+    static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
+                                               const std::array<std::string_view, 2>& names);
     // An entry's item, whatever the kind of feed: with HTML removed, the description
     // is StripHTML's text and the title has its character references decoded; with
     // HTML allowed, both stay as the feed wrote them.

@@ -1,5 +1,6 @@
 #include "feed/ItemDates.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -10,16 +11,18 @@ namespace {
 using namespace std::chrono;
 
 // Reads a date text from left to right; every read either takes what it wants or
-// leaves the position where it was.
+// leaves the position where it was. The text is followed by a NUL, which no read
+// takes, so no read needs to look for the end.
 class DateReader {
 public:
-    explicit DateReader(std::string_view text) : m_text(text) {}
+    explicit DateReader(std::string_view terminated)
+        : m_at(terminated.data()), m_end(terminated.data() + terminated.size()) {}
 
-    bool atEnd() const { return m_at == m_text.size(); }
-    char peek() const { return atEnd() ? '\0' : m_text[m_at]; }
+    bool atEnd() const { return m_at == m_end; }
+    char peek() const { return *m_at; }
 
     bool take(char c) {
-        if (peek() != c) {
+        if (*m_at != c || atEnd()) {
             return false;
         }
         ++m_at;
@@ -28,8 +31,8 @@ public:
 
     // Returns whether there was any.
     bool skipSpaces() {
-        const std::size_t start = m_at;
-        while (peek() == ' ' || peek() == '\t' || peek() == '\r' || peek() == '\n') {
+        const char* start = m_at;
+        while (*m_at == ' ' || *m_at == '\t' || *m_at == '\r' || *m_at == '\n') {
             ++m_at;
         }
         return m_at > start;
@@ -37,15 +40,14 @@ public:
 
     // From `fewest` to `most` digits, as a number; none when fewer stand here.
     std::optional<int> number(std::size_t fewest, std::size_t most) {
-        std::size_t count = 0;
+        const char* start = m_at;
         int value = 0;
-        while (count < most && peek() >= '0' && peek() <= '9') {
-            value = value * 10 + (peek() - '0');
-            ++m_at;
-            ++count;
+        while (static_cast<std::size_t>(m_at - start) < most &&
+               static_cast<unsigned char>(*m_at - '0') < 10) {
+            value = value * 10 + (*m_at++ - '0');
         }
-        if (count < fewest) {
-            m_at -= count;
+        if (static_cast<std::size_t>(m_at - start) < fewest) {
+            m_at = start;
             return std::nullopt;
         }
         return value;
@@ -53,18 +55,18 @@ public:
 
     // A run of ASCII letters.
     std::string_view word() {
-        const std::size_t start = m_at;
-        while ((peek() | 0x20) >= 'a' && (peek() | 0x20) <= 'z') {
+        const char* start = m_at;
+        while (static_cast<unsigned char>((*m_at | 0x20) - 'a') < 26) {
             ++m_at;
         }
-        return m_text.substr(start, m_at - start);
+        return {start, static_cast<std::size_t>(m_at - start)};
     }
 
-    std::size_t position() const { return m_at; }
+    const char* position() const { return m_at; }
 
 private:
-    std::string_view m_text;
-    std::size_t m_at = 0;
+    const char* m_at;
+    const char* m_end;
 };
 
 constexpr std::array<std::string_view, 12> kMonths = {
@@ -195,13 +197,13 @@ std::optional<ItemDate> parseRfc822(std::string_view text) {
     reader.skipSpaces();
     const auto month = nameIndex(kMonths, reader.word());
     reader.skipSpaces();
-    const std::size_t yearStart = reader.position();
+    const char* yearStart = reader.position();
     auto year = reader.number(2, 4);
     if (!day || !month || !year) {
         return std::nullopt;
     }
     // RFC 2822's reading of years written short.
-    const std::size_t yearDigits = reader.position() - yearStart;
+    const auto yearDigits = static_cast<std::size_t>(reader.position() - yearStart);
     *year += yearDigits == 2 ? (*year < 50 ? 2000 : 1900) : yearDigits == 3 ? 1900 : 0;
     // A day alone stands for its start, as in RFC 3339.
     const bool spaced = reader.skipSpaces();
@@ -251,10 +253,20 @@ std::optional<ItemDate> parseRfc3339(std::string_view text) {
 }  // namespace
 
 std::optional<ItemDate> parseItemDate(std::string_view text) {
-    if (auto date = parseRfc3339(text)) {
+    // Copied with a NUL after it, which lets the readers skip every end-of-text test.
+    // No date is half as long; a longer text is none.
+    constexpr std::size_t kLongest = 96;
+    std::array<char, kLongest + 1> terminated;
+    if (text.size() > kLongest) {
+        return std::nullopt;
+    }
+    std::copy(text.begin(), text.end(), terminated.begin());
+    terminated[text.size()] = '\0';
+    const std::string_view copy(terminated.data(), text.size());
+    if (auto date = parseRfc3339(copy)) {
         return date;
     }
-    return parseRfc822(text);
+    return parseRfc822(copy);
 }
 
 std::string formatUtcDate(ItemDate date) {

@@ -254,41 +254,46 @@ bool isAsciiAlphanumeric(char c) {
     return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
 }
 
-// The elements whose start or end tag ends a line in a browser: br, p, div, li, tr,
-// h1-h6, blockquote, pre, hr, ul, ol and table. `name` is in lower case.
-bool endsLineByName(std::string_view name) {
-    switch (name.size()) {
+// Whether `name` (of `N` - 1 letters, lower case) is at `text` in any letter case.
+template <std::size_t N>
+bool namedAt(const char* text, const char (&name)[N]) {
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (asciiLower(text[i]) != name[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the closed tag that opens at `open` (a "<") ends a line in a browser: the
+// start or end tag of br, p, div, li, tr, h1-h6, blockquote, pre, hr, ul, ol or table.
+// The tag's ">" follows, which ends the name before the end of the text.
+bool endsLine(std::string_view text, std::size_t open) {
+    const char* name = text.data() + open + 1;
+    name += *name == '/' ? 1 : 0;
+    std::size_t length = 0;
+    while (isAsciiAlphanumeric(name[length])) {
+        ++length;
+    }
+    if (!endsTagName(name[length])) {
+        return false;
+    }
+    switch (length) {
         case 1:
-            return name[0] == 'p';
+            return asciiLower(name[0]) == 'p';
         case 2:
-            return name == "br" || name == "li" || name == "tr" || name == "hr" || name == "ul" ||
-                   name == "ol" || (name[0] == 'h' && name[1] >= '1' && name[1] <= '6');
+            return namedAt(name, "br") || namedAt(name, "li") || namedAt(name, "tr") ||
+                   namedAt(name, "hr") || namedAt(name, "ul") || namedAt(name, "ol") ||
+                   (asciiLower(name[0]) == 'h' && name[1] >= '1' && name[1] <= '6');
         case 3:
-            return name == "div" || name == "pre";
+            return namedAt(name, "div") || namedAt(name, "pre");
         case 5:
-            return name == "table";
+            return namedAt(name, "table");
         case 10:
-            return name == "blockquote";
+            return namedAt(name, "blockquote");
         default:
             return false;
     }
-}
-
-// Whether the closed tag that opens at `open` (a "<") ends a line. The tag's ">"
-// follows, so the name cannot run off the end of the text.
-bool endsLine(std::string_view text, std::size_t open) {
-    constexpr std::size_t kLongestName = 10;
-    std::size_t at = open + 1;
-    at += text[at] == '/' ? 1 : 0;
-    std::array<char, kLongestName> name{};
-    std::size_t length = 0;
-    for (; isAsciiAlphanumeric(text[at + length]); ++length) {
-        if (length == kLongestName) {
-            return false;
-        }
-        name[length] = asciiLower(text[at + length]);
-    }
-    return endsTagName(text[at + length]) && endsLineByName({name.data(), length});
 }
 
 // Whether a comment, script or style element may open at `open` (a "<"): most tags

@@ -175,11 +175,16 @@ std::string decodeCharacterReferences(std::string&& text) {
     std::size_t written = at;
     std::size_t keepFrom = at;
     const auto keep = [&](std::string_view piece) {
-        if (inPlace) {
+        if (!inPlace) {
+            grown.append(piece);
+        } else if (piece.size() <= 8) {
+            // Mostly the few bytes of a character: no library call for them.
+            for (const char c : piece) {
+                text[written++] = c;
+            }
+        } else {
             std::memmove(text.data() + written, piece.data(), piece.size());
             written += piece.size();
-        } else {
-            grown.append(piece);
         }
     };
     while (at != std::string::npos) {

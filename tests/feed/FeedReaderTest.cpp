@@ -246,8 +246,9 @@ TEST_F(FeedReading, DatesEachItemFromItsKindsFields) {
              "<pubDate>soon</pubDate><dc:date>2026-12-08</dc:date></item><item><pubDate>Tue, 08 "
              "Dec 2026 01:02:03 GMT</pubDate><dc:date>2020-01-01</dc:date></item>"),
          "2026-12-07T09:00:00Z none 2026-12-08T00:00:00Z 2026-12-08T01:02:03Z "},
-        {rdf + "2026-12-07T10:00:00-02:00</dc:date></item><item><dc:date/></item></rdf:RDF>",
-         "2026-12-07T12:00:00Z none "},
+        {rdf + "2026-12-07T10:00:00-02:00</dc:date></item><item><dc:date/></item><item><dc:date>"
+               "<![CDATA[2026-12-07]]><!-- c --> </dc:date></item></rdf:RDF>",
+         "2026-12-07T12:00:00Z none 2026-12-07T00:00:00Z "},
         {"<feed><entry><updated>2026-12-09T00:00:00Z</updated><published>2026-12-01T00:00:00Z"
          "</published></entry><entry><updated>2026-12-09T00:00:00Z</updated></entry><entry>"
          "<published>12/01/2026</published><updated>2026-12-09T00:00:00Z</updated></entry><entry>"
