@@ -20,8 +20,7 @@ struct KindPaths {
     FieldPaths url;
     FieldPaths title;
     FieldPaths description;
-    // The child elements that date an entry, in the order they are asked.
-    std::array<std::string_view, 2> dates;
+    DateElements dates;
 };
 
 // In recognition order. An Atom link without rel is the alternate link
@@ -34,7 +33,12 @@ constexpr std::array<KindPaths, 3> kKinds{{
      {"title", {}},
      {"description", {}},
      {"pubDate", "dc:date"}},
-    {kRdfFeed, "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}, {"dc:date", {}}},
+    {kRdfFeed,
+     "/rdf:RDF/item",
+     {"link", {}},
+     {"title", {}},
+     {"description", {}},
+     {"dc:date", nullptr}},
     {kAtomFeed,
      "/feed/entry",
      {"link[@rel='alternate']/@href", "link[not(@rel)]/@href"},
@@ -100,29 +104,12 @@ std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml
 }
 
 std::optional<ItemDate> FeedReader::GetNodeDate(const pugi::xml_node& context,
-                                                const std::array<std::string_view, 2>& names) {
-    // The first child element of each name, as written, prefix included: one walk over
-    // the children, far cheaper than a path look-up per name.
-    const auto isNamed = [](const char* written, std::string_view name) {
-        std::size_t i = 0;
-        while (i < name.size() && written[i] == name[i]) {
-            ++i;
-        }
-        return !name.empty() && i == name.size() && written[i] == '\0';
-    };
-    std::array<pugi::xml_node, 2> elements{};
-    std::array<bool, 2> found{};
-    for (pugi::xml_node child = context.first_child(); child; child = child.next_sibling()) {
-        const char* written = child.name();
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (!found[i] && isNamed(written, names[i]) && child.type() == pugi::node_element) {
-                elements[i] = child;
-                found[i] = true;
-            }
-        }
-    }
+                                                const DateElements& names) {
     // A feed that spoils one date may still give the other.
-    for (const pugi::xml_node& element : elements) {
+    for (const char* name : names) {
+        // The first child element of the name as written, prefix included: far cheaper
+        // than a path look-up.
+        const pugi::xml_node element = name != nullptr ? context.child(name) : pugi::xml_node();
         // Text alone, as nearly always, is kept in the element itself.
         const auto date = !element                ? std::nullopt
                           : element.first_child() ? parseItemDate(XmlDocument::nodeText(element))

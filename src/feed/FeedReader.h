@@ -26,6 +26,10 @@ struct FieldPaths;
 // Feed kind codes, as FeedType reports them.
 enum FeedKind : std::int32_t { kUnknownFeed = 0, kRssFeed = 1, kRdfFeed = 2, kAtomFeed = 3 };
 
+// The names of the child elements that date an entry, in the order they are asked;
+// nullptr for none.
+using DateElements = std::array<const char*, 2>;
+
 // The entries of one read, in document order. A later read starts a new list,
 // so a list a caller holds never changes.
 using FeedItemList = std::vector<FeedItem>;
@@ -77,7 +81,7 @@ private:
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
     // The first date, of the child elements named, that names an instant.
     static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
-                                               const std::array<std::string_view, 2>& names);
+                                               const DateElements& names);
     // An entry's item, whatever the kind of feed: with HTML removed, the description
     // is StripHTML's text and the title has its character references decoded; with
     // HTML allowed, both stay as the feed wrote them.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 
 namespace lumeward::feed {
@@ -88,13 +89,37 @@ bool beginsName(std::string_view word, std::string_view name) {
     return true;
 }
 
+// The first three letters of a name in lower case, as one number.
+constexpr std::uint32_t nameKey(std::string_view name) {
+    return static_cast<std::uint32_t>(name[0] | 0x20) << 16 |
+           static_cast<std::uint32_t>(name[1] | 0x20) << 8 |
+           static_cast<std::uint32_t>(name[2] | 0x20);
+}
+
+template <std::size_t N>
+constexpr std::array<std::uint32_t, N> nameKeys(const std::array<std::string_view, N>& names) {
+    std::array<std::uint32_t, N> keys{};
+    for (std::size_t i = 0; i < N; ++i) {
+        keys[i] = nameKey(names[i]);
+    }
+    return keys;
+}
+
+constexpr auto kMonthKeys = nameKeys(kMonths);
+constexpr auto kDayKeys = nameKeys(kDays);
+
 // A name written out, or shortened to three letters or more: "dec", "Sept", "December".
 template <std::size_t N>
 std::optional<std::size_t> nameIndex(const std::array<std::string_view, N>& names,
+                                     const std::array<std::uint32_t, N>& keys,
                                      std::string_view word) {
-    for (std::size_t i = 0; word.size() >= 3 && i < names.size(); ++i) {
-        if (beginsName(word, names[i])) {
-            return i;
+    if (word.size() < 3) {
+        return std::nullopt;
+    }
+    const std::uint32_t key = nameKey(word);
+    for (std::size_t i = 0; i < N; ++i) {
+        if (keys[i] == key) {
+            return beginsName(word, names[i]) ? std::optional(i) : std::nullopt;
         }
     }
     return std::nullopt;
@@ -114,6 +139,14 @@ std::optional<int> namedZone(std::string_view name) {
     return std::nullopt;
 }
 
+// A zone's offset from its sign, hours and minutes, in minutes east of UTC.
+std::optional<int> offset(int sign, int hours, int minutes) {
+    if (hours > 23 || minutes > 59) {
+        return std::nullopt;
+    }
+    return sign * (hours * 60 + minutes);
+}
+
 // "+hhmm", "+hh:mm" or "+hh" (or "-"), in minutes east of UTC.
 std::optional<int> numericZone(DateReader& reader) {
     const int sign = reader.take('+') ? 1 : reader.take('-') ? -1 : 0;
@@ -122,11 +155,7 @@ std::optional<int> numericZone(DateReader& reader) {
     }
     const auto hours = reader.number(2, 2);
     reader.take(':');
-    const auto minutes = reader.number(2, 2).value_or(0);
-    if (!hours || *hours > 23 || minutes > 59) {
-        return std::nullopt;
-    }
-    return sign * (*hours * 60 + minutes);
+    return hours ? offset(sign, *hours, reader.number(2, 2).value_or(0)) : std::nullopt;
 }
 
 // A zone where one may stand: none written is UTC, one not understood is no zone.
@@ -164,22 +193,52 @@ std::optional<TimeOfDay> timeOfDay(DateReader& reader, std::size_t fewestHourDig
         while (fractions && reader.number(1, 1)) {
         }
     }
-    // A leap second ends its minute, as the next minute's start.
-    if (!minutes || !seconds || *hours > 23 || *minutes > 59 || *seconds > 60) {
+    if (!minutes || !seconds) {
         return std::nullopt;
     }
     return TimeOfDay{*hours, *minutes, *seconds};
 }
 
+// The instant, when every part is in range. A leap second ends its minute, as the
+// next minute's start.
 std::optional<ItemDate> instant(int year, int month, int day, TimeOfDay time, int zoneMinutes) {
     const year_month_day date{std::chrono::year(year),
                               std::chrono::month(static_cast<unsigned>(month)),
                               std::chrono::day(static_cast<unsigned>(day))};
-    if (!date.ok() || year < 1 || year > 9999) {
+    if (!date.ok() || year < 1 || year > 9999 || time.hours > 23 || time.minutes > 59 ||
+        time.seconds > 60) {
         return std::nullopt;
     }
     return sys_days(date) + hours(time.hours) + minutes(time.minutes) + seconds(time.seconds) -
            minutes(zoneMinutes);
+}
+
+// "Mon, 07 Dec 2026 10:00:00 +0100", the layout nearly every RSS feed writes, read at
+// its fixed places; none for any other text, which parseRfc822 then reads.
+std::optional<ItemDate> parseUsualRfc822(std::string_view text) {
+    if (text.size() != 31 || text[3] != ',' || text[4] != ' ' || text[7] != ' ' ||
+        text[11] != ' ' || text[16] != ' ' || text[19] != ':' || text[22] != ':' ||
+        text[25] != ' ' || (text[26] != '+' && text[26] != '-')) {
+        return std::nullopt;
+    }
+    bool digits = true;
+    const auto number = [&](std::size_t at, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = at; i < at + count; ++i) {
+            const auto digit = static_cast<unsigned char>(text[i] - '0');
+            digits &= digit < 10;
+            value = value * 10 + digit;
+        }
+        return value;
+    };
+    const int day = number(5, 2), year = number(12, 4);
+    const TimeOfDay time{number(17, 2), number(20, 2), number(23, 2)};
+    const auto zone = offset(text[26] == '-' ? -1 : 1, number(27, 2), number(29, 2));
+    const auto month = nameIndex(kMonths, kMonthKeys, text.substr(8, 3));
+    if (!digits || !zone || !month || !nameIndex(kDays, kDayKeys, text.substr(0, 3))) {
+        return std::nullopt;
+    }
+    return instant(year, static_cast<int>(*month) + 1, day, time, *zone);
 }
 
 // [day name [","]] day month year time [zone]
@@ -187,7 +246,7 @@ std::optional<ItemDate> parseRfc822(std::string_view text) {
     DateReader reader(text);
     reader.skipSpaces();
     if (const std::string_view dayName = reader.word(); !dayName.empty()) {
-        if (!nameIndex(kDays, dayName)) {
+        if (!nameIndex(kDays, kDayKeys, dayName)) {
             return std::nullopt;
         }
         reader.take(',');
@@ -195,7 +254,7 @@ std::optional<ItemDate> parseRfc822(std::string_view text) {
     }
     const auto day = reader.number(1, 2);
     reader.skipSpaces();
-    const auto month = nameIndex(kMonths, reader.word());
+    const auto month = nameIndex(kMonths, kMonthKeys, reader.word());
     reader.skipSpaces();
     const char* yearStart = reader.position();
     auto year = reader.number(2, 4);
@@ -253,6 +312,9 @@ std::optional<ItemDate> parseRfc3339(std::string_view text) {
 }  // namespace
 
 std::optional<ItemDate> parseItemDate(std::string_view text) {
+    if (auto date = parseUsualRfc822(text)) {
+        return date;
+    }
     // Copied with a NUL after it, which lets the readers skip every end-of-text test.
     // No date is half as long; a longer text is none.
     constexpr std::size_t kLongest = 96;

@@ -118,14 +118,27 @@ const std::array<NameRange, 128>& namesByFirstCharacter() {
     return ranges;
 }
 
+// Byte order, as the table is sorted. Names are short: compared here, not by a
+// library call.
+bool isBefore(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] != b[i]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+        }
+    }
+    return a.size() < b.size();
+}
+
 const tables::NamedReference* findName(std::string_view name) {
     const NameRange range = namesByFirstCharacter()[static_cast<unsigned char>(name[0]) & 0x7F];
     const auto first = tables::kNamedReferences.begin() + range.begin;
     const auto last = tables::kNamedReferences.begin() + range.end;
     const auto found = std::lower_bound(
-        first, last, name,
-        [](const tables::NamedReference& entry, std::string_view key) { return entry.name < key; });
-    return found != last && found->name == name ? &*found : nullptr;
+        first, last, name, [](const tables::NamedReference& entry, std::string_view key) {
+            return isBefore(entry.name, key);
+        });
+    return found != last && !isBefore(name, found->name) ? &*found : nullptr;
 }
 
 // The longest name at `at` + 1: the letters and digits there with their ";", else the
