@@ -250,47 +250,42 @@ bool tagNameAt(std::string_view text, std::size_t at, std::string_view name) {
     return endsTagName(text[at + name.size()]);
 }
 
-bool isAsciiAlphanumeric(char c) {
-    return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
-}
-
-// Whether `name` (of `N` - 1 letters, lower case) is at `text` in any letter case.
+// Whether the tag name at `text` is `name` (lower case) in any letter case: its letters,
+// then a character that ends a name. The tag's ">" follows, so the look stays in the text.
 template <std::size_t N>
-bool namedAt(const char* text, const char (&name)[N]) {
+bool isTagName(const char* text, const char (&name)[N]) {
     for (std::size_t i = 0; i + 1 < N; ++i) {
         if (asciiLower(text[i]) != name[i]) {
             return false;
         }
     }
-    return true;
+    return endsTagName(text[N - 1]);
 }
 
 // Whether the closed tag that opens at `open` (a "<") ends a line in a browser: the
 // start or end tag of br, p, div, li, tr, h1-h6, blockquote, pre, hr, ul, ol or table.
-// The tag's ">" follows, which ends the name before the end of the text.
+// Most tags are told apart by their first letter alone.
 bool endsLine(std::string_view text, std::size_t open) {
     const char* name = text.data() + open + 1;
     name += *name == '/' ? 1 : 0;
-    std::size_t length = 0;
-    while (isAsciiAlphanumeric(name[length])) {
-        ++length;
-    }
-    if (!endsTagName(name[length])) {
-        return false;
-    }
-    switch (length) {
-        case 1:
-            return asciiLower(name[0]) == 'p';
-        case 2:
-            return namedAt(name, "br") || namedAt(name, "li") || namedAt(name, "tr") ||
-                   namedAt(name, "hr") || namedAt(name, "ul") || namedAt(name, "ol") ||
-                   (asciiLower(name[0]) == 'h' && name[1] >= '1' && name[1] <= '6');
-        case 3:
-            return namedAt(name, "div") || namedAt(name, "pre");
-        case 5:
-            return namedAt(name, "table");
-        case 10:
-            return namedAt(name, "blockquote");
+    switch (asciiLower(name[0])) {
+        case 'p':
+            return isTagName(name, "p") || isTagName(name, "pre");
+        case 'b':
+            return isTagName(name, "br") || isTagName(name, "blockquote");
+        case 'd':
+            return isTagName(name, "div");
+        case 'l':
+            return isTagName(name, "li");
+        case 't':
+            return isTagName(name, "tr") || isTagName(name, "table");
+        case 'h':
+            return isTagName(name, "hr") ||
+                   (name[1] >= '1' && name[1] <= '6' && endsTagName(name[2]));
+        case 'u':
+            return isTagName(name, "ul");
+        case 'o':
+            return isTagName(name, "ol");
         default:
             return false;
     }

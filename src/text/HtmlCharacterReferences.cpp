@@ -57,20 +57,18 @@ std::optional<char32_t> numberedCharacter(std::uint32_t number) {
     return number;
 }
 
-struct Reference {
-    std::size_t length = 0;  // of the reference from its "&"; 0 when there is none
-    std::string_view named;  // the characters of a named reference
-    // The character of a numeric reference, UTF-8; none when it yields nothing.
-    std::array<char, 4> numbered{};
-    std::size_t numberedLength = 0;
+// What the named references stand for takes at most 6 bytes, a numbered character 4.
+constexpr std::size_t kLongestCharacters = 8;
 
-    std::string_view characters() const {
-        return numberedLength > 0 ? std::string_view(numbered.data(), numberedLength) : named;
-    }
+// A reference found in a text: its length from its "&" (0 when there is none) and how
+// many bytes of characters it gave.
+struct Reference {
+    std::size_t length = 0;
+    std::size_t count = 0;
 };
 
-// "&#" digits or "&#x" hex digits, then an optional ";".
-Reference numericReferenceAt(std::string_view text, std::size_t at) {
+// "&#" digits or "&#x" hex digits, then an optional ";". Its character goes to `out`.
+Reference numericReferenceAt(std::string_view text, std::size_t at, char* out) {
     std::size_t pos = at + 2;
     const bool hex = pos < text.size() && (text[pos] == 'x' || text[pos] == 'X');
     pos += hex ? 1 : 0;
@@ -88,13 +86,9 @@ Reference numericReferenceAt(std::string_view text, std::size_t at) {
     if (pos == digitsStart) {
         return {};
     }
-    Reference reference;
-    reference.length = pos + (pos < text.size() && text[pos] == ';' ? 1 : 0) - at;
-    if (const auto character = numberedCharacter(number)) {
-        const char* end = writeUtf8(reference.numbered.data(), *character);
-        reference.numberedLength = static_cast<std::size_t>(end - reference.numbered.data());
-    }
-    return reference;
+    const std::size_t length = pos + (pos < text.size() && text[pos] == ';' ? 1 : 0) - at;
+    const auto character = numberedCharacter(number);
+    return {length, character ? static_cast<std::size_t>(writeUtf8(out, *character) - out) : 0};
 }
 
 // The names that begin with each ASCII letter or digit, as a range of the sorted table,
@@ -142,35 +136,57 @@ const tables::NamedReference* findName(std::string_view name) {
 }
 
 // The longest name at `at` + 1: the letters and digits there with their ";", else the
-// longest of their beginnings that is a name without ";".
-Reference namedReferenceAt(std::string_view text, std::size_t at) {
+// longest of their beginnings that is a name without ";". Its characters go to `out`.
+Reference namedReferenceAt(std::string_view text, std::size_t at, char* out) {
     const std::size_t start = at + 1;
     std::size_t end = start;
     while (end < text.size() && isAsciiAlphanumeric(text[end])) {
         ++end;
     }
+    const auto found = [&](const tables::NamedReference& name, std::size_t length) {
+        std::copy(name.characters.begin(), name.characters.end(), out);
+        return Reference{length, name.characters.size()};
+    };
     if (end < text.size() && text[end] == ';') {
-        if (const auto* found = findName(text.substr(start, end + 1 - start))) {
-            return {end + 1 - at, found->characters};
+        if (const auto* name = findName(text.substr(start, end + 1 - start))) {
+            return found(*name, end + 1 - at);
         }
     }
     for (std::size_t length = std::min(end - start, tables::kLongestNameWithoutSemicolon);
          length >= 2; --length) {
-        if (const auto* found = findName(text.substr(start, length))) {
-            return {length + 1, found->characters};
+        if (const auto* name = findName(text.substr(start, length))) {
+            return found(*name, length + 1);
         }
     }
     return {};
 }
 
-Reference referenceAt(std::string_view text, std::size_t at) {
+Reference referenceAt(std::string_view text, std::size_t at, char* out) {
     if (at + 1 >= text.size()) {
         return {};
     }
     if (text[at + 1] == '#') {
-        return numericReferenceAt(text, at);
+        return numericReferenceAt(text, at, out);
     }
-    return isAsciiAlphanumeric(text[at + 1]) ? namedReferenceAt(text, at) : Reference{};
+    return isAsciiAlphanumeric(text[at + 1]) ? namedReferenceAt(text, at, out) : Reference{};
+}
+
+// Appends the text with its references decoded.
+void appendDecoded(std::string& to, std::string_view text) {
+    std::array<char, kLongestCharacters> characters{};
+    std::size_t keepFrom = 0;
+    for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at)) {
+        const Reference reference = referenceAt(text, at, characters.data());
+        if (reference.length == 0) {
+            ++at;
+            continue;
+        }
+        to.append(text, keepFrom, at - keepFrom);
+        to.append(characters.data(), reference.count);
+        at += reference.length;
+        keepFrom = at;
+    }
+    to.append(text, keepFrom);
 }
 
 }  // namespace
@@ -180,49 +196,40 @@ std::string decodeCharacterReferences(std::string&& text) {
     if (at == std::string::npos) {
         return std::move(text);
     }
-    // Decoded in place, as a reference is at least as long as what it stands for, but
-    // for "&nGt;" and "&nLt;": from the first of those that does not fit, the rest goes
-    // into a text of its own.
-    std::string grown;
-    bool inPlace = true;
+    // In place: a reference is at least as long as what it stands for, but for "&nGt;"
+    // and "&nLt;", which may not fit; from there on the text is decoded into a new one.
+    char* data = text.data();
+    const std::size_t size = text.size();
+    std::array<char, kLongestCharacters> characters{};
     std::size_t written = at;
     std::size_t keepFrom = at;
-    const auto keep = [&](std::string_view piece) {
-        if (!inPlace) {
-            grown.append(piece);
-        } else if (piece.size() <= 8) {
-            // Mostly the few bytes of a character: no library call for them.
-            for (const char c : piece) {
-                text[written++] = c;
-            }
-        } else {
-            std::memmove(text.data() + written, piece.data(), piece.size());
-            written += piece.size();
-        }
-    };
-    while (at != std::string::npos) {
-        const Reference reference = referenceAt(text, at);
+    while (true) {
+        const Reference reference = referenceAt(text, at, characters.data());
         if (reference.length == 0) {
-            at = text.find('&', at + 1);
-            continue;
+            ++at;
+        } else if (written + (at - keepFrom) + reference.count > at + reference.length) {
+            std::string grown;
+            grown.reserve(size + size / 4);
+            grown.append(data, written);
+            appendDecoded(grown, std::string_view(text).substr(keepFrom));
+            return grown;
+        } else {
+            std::memmove(data + written, data + keepFrom, at - keepFrom);
+            written += at - keepFrom;
+            for (std::size_t i = 0; i < reference.count; ++i) {
+                data[written++] = characters[i];
+            }
+            at += reference.length;
+            keepFrom = at;
         }
-        const std::string_view characters = reference.characters();
-        if (inPlace && written + (at - keepFrom) + characters.size() > at + reference.length) {
-            grown.reserve(text.size() + text.size() / 4);
-            grown.assign(text, 0, written);
-            inPlace = false;
+        const auto* next = static_cast<const char*>(std::memchr(data + at, '&', size - at));
+        if (next == nullptr) {
+            break;
         }
-        keep(std::string_view(text).substr(keepFrom, at - keepFrom));
-        keep(characters);
-        at += reference.length;
-        keepFrom = at;
-        at = text.find('&', at);
+        at = static_cast<std::size_t>(next - data);
     }
-    keep(std::string_view(text).substr(keepFrom));
-    if (!inPlace) {
-        return grown;
-    }
-    text.resize(written);
+    std::memmove(data + written, data + keepFrom, size - keepFrom);
+    text.resize(written + size - keepFrom);
     return std::move(text);
 }
 
