@@ -149,10 +149,9 @@ std::optional<int> offset(int sign, int hours, int minutes) {
 
 // "+hhmm", "+hh:mm" or "+hh" (or "-"), in minutes east of UTC.
 std::optional<int> numericZone(DateReader& reader) {
-    const int sign = reader.take('+') ? 1 : reader.take('-') ? -1 : 0;
-    if (sign == 0) {
-        return std::nullopt;
-    }
+    // The caller has seen the sign.
+    const int sign = reader.peek() == '-' ? -1 : 1;
+    reader.take(reader.peek());
     const auto hours = reader.number(2, 2);
     reader.take(':');
     return hours ? offset(sign, *hours, reader.number(2, 2).value_or(0)) : std::nullopt;
