@@ -1,5 +1,6 @@
 // Export of 10,000 checked rows from 20 feeds: into an empty folder, and again
-// into the folder the first export filled, where every first-choice name is taken.
+// into the folder the first export filled, where every first-choice name is taken;
+// and the same rows as web pages into an empty folder.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -16,6 +17,7 @@ using lumeward::bench::BenchFolder;
 using lumeward::workflows::ExportFailure;
 using lumeward::workflows::exportRows;
 using lumeward::workflows::ResultRow;
+using lumeward::workflows::SavedFileFormat;
 
 constexpr std::size_t kRows = 10'000;
 constexpr std::size_t kFeeds = 20;
@@ -42,11 +44,12 @@ std::vector<ResultRow> benchRows() {
 
 // Timed export; failures and files written become counters.
 double timedExport(const std::vector<ResultRow>& rows, const std::string& folder,
-                   benchmark::State& state) {
+                   benchmark::State& state, SavedFileFormat format = SavedFileFormat::Plain) {
     std::size_t failures = 0;
     const auto start = std::chrono::steady_clock::now();
     const auto written = exportRows(
-        rows, [&folder] { return folder; }, [&failures](const ExportFailure&) { ++failures; });
+        rows, [&folder] { return folder; }, [&failures](const ExportFailure&) { ++failures; },
+        format);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     state.counters["files"] = static_cast<double>(written.size());
     state.counters["failures"] = static_cast<double>(failures);
@@ -71,7 +74,22 @@ void BM_ExportIntoFullFolder(benchmark::State& state) {
     }
 }
 
+void BM_ExportPagesIntoEmptyFolder(benchmark::State& state) {
+    auto rows = benchRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].date = lumeward::feed::ItemDate(std::chrono::seconds(1'796'637'600 + 60 * i));
+    }
+    for (auto _ : state) {
+        const BenchFolder folder;
+        state.SetIterationTime(timedExport(rows, folder.text(), state, SavedFileFormat::Page));
+    }
+}
+
 BENCHMARK(BM_ExportIntoEmptyFolder)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportPagesIntoEmptyFolder)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportIntoFullFolder)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

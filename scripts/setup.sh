@@ -11,7 +11,7 @@ packages=(
     g++ cmake ninja-build pkg-config python3 ca-certificates
     libcurl4-openssl-dev libidn2-dev libpugixml-dev libsqlite3-dev
     qt6-base-dev qt6-svg-dev fonts-liberation
-    libcli11-dev libgtest-dev libcpp-httplib-dev libbenchmark-dev
+    libcli11-dev libgtest-dev libcpp-httplib-dev libbenchmark-dev libxml2-dev
     scdoc mandoc bash-completion desktop-file-utils appstream
 )
 # The fuzz targets build with clang, whose libFuzzer runtime is a package of its own.

@@ -39,6 +39,10 @@ JAPANESE = '<title>\u65e5\u672c\u8a9e \uff76\uff85 ~\\</title>'
 CHINESE = '<title>\u4e2d\u6587\u3001\u7e41\u9ad4</title>'
 KOREAN = '<title>\ud55c\uad6d\uc5b4 \uac02</title>'
 TAGS = b'<p>a</p> <> <<b>> <a\rb> x\xe2\x80\xa8<y> <!-- c --> <br/>'
+HIDDEN = (b'<script type="x">a<b>c</b></SCRIPT >d<style>p{}</style><!-- x > y -->'
+          b'<a <!-- \r --><h1>T</h1><table><tr><td>1</td></tr></table><script>open')
+REFERENCES = (b'caf&eacute; &amp;amp; &copy 2026 &notit; &#8212;&#x2014;&#X41&#0;&#x80;'
+              b'&#xD800;&#1114112;&#1;&nGt;&CounterClockwiseContourIntegral;&#;&')
 
 FEEDS = [RSS, RDF, ATOM, DOCTYPE, LAUGHS, LATIN1, UTF16, CONTROLS]
 
@@ -74,7 +78,7 @@ def seeds():
         'feed_path': feed_path,
         'decode_body': decode_body,
         'clean_feed_text': cleaning,
-        'strip_html': cleaning,
+        'strip_html': cleaning + [HIDDEN, REFERENCES],
         'address_lines': address_lines,
         'file_names': file_names,
     }

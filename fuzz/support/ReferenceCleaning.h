@@ -5,7 +5,7 @@
 #include <string_view>
 
 // Plain, slow statements of what the two cleaners do, byte by byte, to compare
-// the fast ones against.
+// the fast ones against. Each "<" is tried on its own, as a regular expression would.
 namespace lumeward::fuzz {
 
 // Carriage return, U+2028 or U+2029 at `at`: a run may not cross them.
@@ -100,14 +100,71 @@ inline std::string referenceCleanFeedText(std::string_view text) {
     return out;
 }
 
+inline char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// `name` in any letter case at `at`, then a character that ends a tag name.
+inline bool hasTagName(std::string_view text, std::size_t at, std::string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (at + i >= text.size() || lowerAscii(text[at + i]) != name[i]) {
+            return false;
+        }
+    }
+    const std::size_t end = at + name.size();
+    return end < text.size() &&
+           std::string_view(" \t\n\f\r/>").find(text[end]) != std::string_view::npos;
+}
+
+// One past a comment, script or style element opening at `at`, or 0: a comment ends at
+// the first "-->" from its "--" on, an element at the ">" after its end tag's name; either
+// runs to the end of the text when it does not end.
+inline std::size_t hiddenElementEnd(std::string_view text, std::size_t at) {
+    if (text.substr(at).starts_with("<!--")) {
+        const std::size_t close = text.find("-->", at + 2);
+        return close == std::string_view::npos ? text.size() : close + 3;
+    }
+    for (const std::string_view name : {"script", "style"}) {
+        if (hasTagName(text, at + 1, name)) {
+            for (std::size_t end = at + 1 + name.size(); end < text.size(); ++end) {
+                if (text.substr(end).starts_with("</") && hasTagName(text, end + 2, name)) {
+                    const std::size_t close = text.find('>', end + 2);
+                    return close == std::string_view::npos ? text.size() : close + 1;
+                }
+            }
+            return text.size();
+        }
+    }
+    return 0;
+}
+
+inline bool endsLineInBrowser(std::string_view text, std::size_t at) {
+    const std::size_t name = at + (text.substr(at).starts_with("</") ? 2 : 1);
+    for (const std::string_view element :
+         {"br", "p", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote", "pre",
+          "hr", "ul", "ol", "table"}) {
+        if (hasTagName(text, name, element)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 inline std::string referenceStripHtml(std::string_view text) {
     std::string out;
     std::size_t at = 0;
     while (at < text.size()) {
-        const std::size_t stop = text[at] == '<' ? runStop(text, at + 1) : 0;
-        if (stop != 0 && closesRun(text, stop)) {
-            at = stop + 1;
-            continue;
+        if (text[at] == '<') {
+            if (const std::size_t end = hiddenElementEnd(text, at)) {
+                at = end;
+                continue;
+            }
+            const std::size_t stop = runStop(text, at + 1);
+            if (closesRun(text, stop)) {
+                out += endsLineInBrowser(text, at) ? "\n" : "";
+                at = stop + 1;
+                continue;
+            }
         }
         out += text[at++];
     }

@@ -23,16 +23,19 @@ namespace {
 
 constexpr char kDescription[] =
     "Reads feeds (RSS 2.0, RSS 1.0/RDF, Atom) without a window: lists their items as\n"
-    "JSON lines, or saves them as one HTML file each.";
+    "JSON lines, or saves them as one HTML file each, as plain text or as web pages.";
 constexpr char kFooter[] =
     "In full:\n"
     "  lumeward-batch list [--jobs N] ADDRESS...\n"
-    "  lumeward-batch save [--jobs N] FOLDER ADDRESS...\n"
+    "  lumeward-batch save [--jobs N] [--format plain|page] FOLDER ADDRESS...\n"
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses: one per line, or an\n"
     "OPML feed list (the xmlUrl of each outline).\n"
     "Feeds are read side by side (--jobs at once, at most 2 per listed host); the\n"
-    "output keeps the order of the addresses.\n"
+    "output keeps the order of the addresses. list gives each item's url, its title\n"
+    "and description as text (mark-up removed, character references decoded) and its\n"
+    "date (RFC 3339 in UTC, or null). save --format page writes web pages (title, date,\n"
+    "paragraphs, link) instead of the plain title, description and link lines.\n"
     "\n"
     "Exit status: 0 when every feed was read (and, for save, every file written),\n"
     "1 otherwise, 2 for a usage error.";
@@ -96,6 +99,11 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
         appendStringMember(buffer, "{\"url\":", item.URL());
         appendStringMember(buffer, ",\"title\":", item.Title());
         appendStringMember(buffer, ",\"description\":", item.Description());
+        if (item.Date()) {
+            appendStringMember(buffer, ",\"date\":", feed::formatUtcDate(*item.Date()));
+        } else {
+            buffer += ",\"date\":null";
+        }
         buffer += '}';
         flushIfFull();
     }
@@ -154,8 +162,9 @@ bool reportFolderProblem(const std::string& folder, std::ostream& err) {
     return problem.has_value();
 }
 
-int saveFeeds(const std::string& given, std::vector<std::string> addresses,
-              workflows::RetrievalLimits limits, std::ostream& out, std::ostream& err) {
+int saveFeeds(const std::string& given, workflows::SavedFileFormat format,
+              std::vector<std::string> addresses, workflows::RetrievalLimits limits,
+              std::ostream& out, std::ostream& err) {
     // Before the first read: with slow feeds, the reads would take minutes for nothing.
     if (reportFolderProblem(given, err)) {
         return kExitFailure;
@@ -170,7 +179,7 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses,
         }
         for (auto& row : workflows::rowsOf(read)) {
             rows.push_back({true, std::move(row.feed), std::move(row.title),
-                            std::move(row.description), std::move(row.url)});
+                            std::move(row.description), std::move(row.url), row.date});
         }
     });
     // Again before the first file, for a folder that went away during the reads:
@@ -191,7 +200,8 @@ int saveFeeds(const std::string& given, std::vector<std::string> addresses,
             auto text = workflows::applicationErrorText(failure);
             std::replace(text.begin(), text.end(), '\r', '\n');
             err << text << '\n';
-        });
+        },
+        format);
     try {
         writeOrFail(out, [&] {
             for (const auto& path : written) {
@@ -222,6 +232,11 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     CLI::App* save =
         app.add_subcommand("save", "Writes one HTML file per item into FOLDER, never over a file");
     save->fallthrough();
+    std::string formatName = "plain";
+    save->add_option("--format", formatName,
+                     "plain (the default): title, description and link as lines of text; "
+                     "page: a web page")
+        ->check(CLI::IsMember({"plain", "page"}));
     save->add_option("FOLDER", folder, "Where the files go")->required();
     save->add_option("ADDRESS", arguments, "Feed URLs or @FILEs")->required();
     // Kept for a message of our own: CLI11 would name only the missing command.
@@ -256,7 +271,8 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return kExitUsage;
     }
     if (save->parsed()) {
-        return saveFeeds(folder, std::move(addresses), limits, out, err);
+        return saveFeeds(folder, workflows::savedFileFormatNamed(formatName).value(),
+                         std::move(addresses), limits, out, err);
     }
     return listFeeds(std::move(addresses), limits, out, err);
 }

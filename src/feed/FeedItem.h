@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "feed/ItemDates.h"
 
 namespace lumeward::feed {
 
@@ -10,6 +13,9 @@ public:
     const std::string& URL() const { return m_url; }
     const std::string& Title() const { return m_title; }
     const std::string& Description() const { return m_description; }
+    // When the item was published (else last updated), as the feed says; none when
+    // it says nothing readable.
+    const std::optional<ItemDate>& Date() const { return m_date; }
 
 private:
     friend class FeedReader;
@@ -17,10 +23,12 @@ private:
     void URL(std::string value) { m_url = std::move(value); }
     void Title(std::string value) { m_title = std::move(value); }
     void Description(std::string value) { m_description = std::move(value); }
+    void Date(std::optional<ItemDate> value) { m_date = value; }
 
     std::string m_url;
     std::string m_title;
     std::string m_description;
+    std::optional<ItemDate> m_date;
 };
 
 }  // namespace lumeward::feed

@@ -22,24 +22,34 @@ struct KindPaths {
     FieldPaths url;
     FieldPaths title;
     FieldPaths description;
+    DateElements dates;
 };
 
 // In recognition order. An Atom link without rel is the alternate link
-// (RFC 4287), and many entries carry a summary but no content.
+// (RFC 4287), and many entries carry a summary but no content. RSS feeds
+// that use the Dublin Core module date items as RDF ones do.
 constexpr std::array<KindPaths, 3> kKinds{{
     {kRssFeed,
      "/rss/channel",
      "/rss/channel/item",
      {"link", {}},
      {"title", {}},
-     {"description", {}}},
-    {kRdfFeed, "/rdf:RDF", "/rdf:RDF/item", {"link", {}}, {"title", {}}, {"description", {}}},
+     {"description", {}},
+     {"pubDate", "dc:date"}},
+    {kRdfFeed,
+     "/rdf:RDF",
+     "/rdf:RDF/item",
+     {"link", {}},
+     {"title", {}},
+     {"description", {}},
+     {"dc:date", nullptr}},
     {kAtomFeed,
      "/feed",
      "/feed/entry",
      {"link[@rel='alternate']/@href", "link[not(@rel)]/@href"},
      {"title", {}},
-     {"content", "summary"}},
+     {"content", "summary"},
+     {"published", "updated"}},
 }};
 
 const KindPaths* pathsOf(std::int32_t kind) {
@@ -72,12 +82,10 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
         const auto entries = document.selectNodes(root, paths->items);
         m_items->reserve(m_items->size() + entries.size());
         for (const auto& entry : entries) {
-            FeedItem item;
-            item.URL(GetNodeText(document, entry.node(), paths->url));
-            item.Title(GetNodeText(document, entry.node(), paths->title));
-            auto text = GetNodeText(document, entry.node(), paths->description);
-            item.Description(bAllowHTML ? std::move(text) : StripHTML(text));
-            m_items->push_back(std::move(item));
+            m_items->push_back(NewItem(GetNodeText(document, entry.node(), paths->url),
+                                       GetNodeText(document, entry.node(), paths->title),
+                                       GetNodeText(document, entry.node(), paths->description),
+                                       GetNodeDate(entry.node(), paths->dates), bAllowHTML));
         }
         return true;
     } catch (...) {
@@ -98,6 +106,24 @@ std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml
         RecordCurrentException();
     }
     return {};
+}
+
+std::optional<ItemDate> FeedReader::GetNodeDate(const pugi::xml_node& context,
+                                                const DateElements& names) {
+    // A feed that spoils one date may still give the other.
+    for (const char* name : names) {
+        // The first child element of the name as written, prefix included: far cheaper
+        // than a path look-up.
+        const pugi::xml_node element = name != nullptr ? context.child(name) : pugi::xml_node();
+        // Text alone, as nearly always, is kept in the element itself.
+        const auto date = !element                ? std::nullopt
+                          : element.first_child() ? parseItemDate(XmlDocument::nodeText(element))
+                                                  : parseItemDate(element.value());
+        if (date) {
+            return date;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace lumeward::feed

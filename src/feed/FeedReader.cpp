@@ -3,6 +3,7 @@
 #include "feed/HttpRequest.h"
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
+#include "text/HtmlCharacterReferences.h"
 
 namespace lumeward::feed {
 
@@ -139,7 +140,18 @@ std::string FeedReader::StripHTML(std::string_view sString) const {
             error_numbers::kCannotCreateComponent,
             "Error creating object '" + std::string(component_names::kRegExp) + "'");
     }
-    return m_regExp->stripHtml(sString);
+    return text::decodeCharacterReferences(m_regExp->stripHtml(sString));
+}
+
+FeedItem FeedReader::NewItem(std::string url, std::string title, std::string description,
+                             std::optional<ItemDate> date, bool bAllowHTML) const {
+    FeedItem item;
+    item.Date(date);
+    item.URL(std::move(url));
+    // Titles are often escaped twice ("AT&amp;amp;T"); they hold no mark-up to remove.
+    item.Title(bAllowHTML ? std::move(title) : text::decodeCharacterReferences(std::move(title)));
+    item.Description(bAllowHTML ? std::move(description) : StripHTML(description));
+    return item;
 }
 
 void FeedReader::Clear() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,6 +25,10 @@ struct FieldPaths;
 
 // Feed kind codes, as FeedType reports them.
 enum FeedKind : std::int32_t { kUnknownFeed = 0, kRssFeed = 1, kRdfFeed = 2, kAtomFeed = 3 };
+
+// The names of the child elements that date an entry, in the order they are asked;
+// nullptr for none.
+using DateElements = std::array<const char*, 2>;
 
 // The entries of one read, in document order. A later read starts a new list,
 // so a list a caller holds never changes.
@@ -60,7 +65,9 @@ public:
     std::int32_t FeedType() const { return m_feedType; }
     std::string FeedTypeString() const;
     std::shared_ptr<const FeedItemList> FeedItems() const { return m_items; }
-    // Throws ComponentError when the reader has no text cleaner.
+    // The text of HTML as a browser shows it: the mark-up removed (TextCleaning.h's
+    // stripHtml), then the character references decoded. Throws ComponentError when
+    // the reader has no text cleaner.
     std::string StripHTML(std::string_view sString) const;
     void Clear();
 
@@ -74,6 +81,14 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    // The first date, of the child elements named, that names an instant.
+    static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
+                                               const DateElements& names);
+    // An entry's item, whatever the kind of feed: with HTML removed, the description
+    // is StripHTML's text and the title has its character references decoded; with
+    // HTML allowed, both stay as the feed wrote them.
+    FeedItem NewItem(std::string url, std::string title, std::string description,
+                     std::optional<ItemDate> date, bool bAllowHTML) const;
     std::string GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
                             const FieldPaths& paths);
     std::string CleanFeedText(std::string&& text) const;

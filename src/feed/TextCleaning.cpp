@@ -1,5 +1,6 @@
 #include "feed/TextCleaning.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -226,6 +227,106 @@ std::size_t removalAt(const char* text, std::size_t at, std::size_t size, Declar
     return 1;
 }
 
+// Characters that end a tag name in HTML.
+bool endsTagName(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '/' || c == '>';
+}
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether `name` in any ASCII letter case, then a character that ends a tag name,
+// stands at `at`.
+bool tagNameAt(std::string_view text, std::size_t at, std::string_view name) {
+    if (text.size() - at <= name.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (asciiLower(text[at + i]) != name[i]) {
+            return false;
+        }
+    }
+    return endsTagName(text[at + name.size()]);
+}
+
+// Whether the tag name at `text` is `name` (lower case) in any letter case: its letters,
+// then a character that ends a name. The tag's ">" follows, so the look stays in the text.
+template <std::size_t N>
+bool isTagName(const char* text, const char (&name)[N]) {
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (asciiLower(text[i]) != name[i]) {
+            return false;
+        }
+    }
+    return endsTagName(text[N - 1]);
+}
+
+// Whether the closed tag that opens at `open` (a "<") ends a line in a browser: the
+// start or end tag of br, p, div, li, tr, h1-h6, blockquote, pre, hr, ul, ol or table.
+// Most tags are told apart by their first letter alone.
+bool endsLine(std::string_view text, std::size_t open) {
+    const char* name = text.data() + open + 1;
+    name += *name == '/' ? 1 : 0;
+    switch (asciiLower(name[0])) {
+        case 'p':
+            return isTagName(name, "p") || isTagName(name, "pre");
+        case 'b':
+            return isTagName(name, "br") || isTagName(name, "blockquote");
+        case 'd':
+            return isTagName(name, "div");
+        case 'l':
+            return isTagName(name, "li");
+        case 't':
+            return isTagName(name, "tr") || isTagName(name, "table");
+        case 'h':
+            return isTagName(name, "hr") ||
+                   (name[1] >= '1' && name[1] <= '6' && endsTagName(name[2]));
+        case 'u':
+            return isTagName(name, "ul");
+        case 'o':
+            return isTagName(name, "ol");
+        default:
+            return false;
+    }
+}
+
+// Whether a comment, script or style element may open at `open` (a "<"): most tags
+// are none of them, and one look at the next byte tells.
+bool mayOpenElement(std::string_view text, std::size_t open) {
+    const char next = open + 1 < text.size() ? text[open + 1] : '\0';
+    return next == '!' || next == 's' || next == 'S';
+}
+
+// One past the end of the comment, script or style element that opens at `open` (a
+// "<"), which goes whole with all it holds; 0 when none opens there. Like a browser,
+// a comment ends at the first "-->" ("<!-->" is a whole one), an element at its end
+// tag's ">", and one never closed runs to the end of the text.
+std::size_t elementEnd(std::string_view text, std::size_t open) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    if (!mayOpenElement(text, open)) {
+        return 0;
+    }
+    if (text.substr(open).starts_with("<!--")) {
+        const std::size_t close = text.find("-->", open + 2);
+        return close == kNone ? text.size() : close + 3;
+    }
+    for (const std::string_view name : {std::string_view("script"), std::string_view("style")}) {
+        if (!tagNameAt(text, open + 1, name)) {
+            continue;
+        }
+        for (std::size_t at = text.find("</", open + 1 + name.size()); at != kNone;
+             at = text.find("</", at + 2)) {
+            if (tagNameAt(text, at + 2, name)) {
+                const std::size_t close = text.find('>', at + 2 + name.size());
+                return close == kNone ? text.size() : close + 1;
+            }
+        }
+        return text.size();
+    }
+    return 0;
+}
+
 // stripHtml looks at the text 32 bytes at a time: where a run may open ("<")
 // and where an open run may close or stop (">", carriage return, 0xE2).
 constexpr std::size_t kBlockSize = 32;
@@ -264,6 +365,16 @@ BlockMarks markBlock(const char* block) {
 #endif
 }
 
+// The marks of the block that starts at `base`; past the end of the text, none.
+BlockMarks marksAt(const char* text, std::size_t base, std::size_t size) {
+    if (size - base >= kBlockSize) {
+        return markBlock(text + base);
+    }
+    std::array<char, kBlockSize> tail{};
+    std::memcpy(tail.data(), text + base, size - base);
+    return markBlock(tail.data());
+}
+
 // Copies `count` bytes of a span that has `readable` bytes behind it. Spans are
 // mostly short, so they go in whole fixed-size chunks (no library call) when
 // the source and the equally large destination have room for the excess,
@@ -283,6 +394,43 @@ std::size_t copySpan(char* to, const char* from, std::size_t count, std::size_t 
 // Clears the marks of `bit` and every position before it.
 std::uint32_t clearThrough(std::uint32_t marks, unsigned bit) {
     return bit == 31 ? 0 : marks & ~((2u << bit) - 1);
+}
+
+// The first "<" after `from` and before `to` that opens a comment, script or style
+// element; `to` when none does. Only "!", "s" and "S" can follow such a "<", so those
+// are looked for: a text of nothing but "<" costs one quick scan.
+std::size_t findElementStart(std::string_view text, std::size_t from, std::size_t to) {
+    const char* data = text.data();
+    // Where the byte after a "<" between `from` and `to` may stand.
+    const std::size_t end = std::min(to + 1, text.size());
+    const auto opensElementBefore = [&](std::size_t at) {
+        return data[at - 1] == '<' && elementEnd(text, at - 1) != 0;
+    };
+    std::size_t at = from + 2;
+#if defined(__SSE2__)
+    const __m128i bang = _mm_set1_epi8('!');
+    const __m128i lower = _mm_set1_epi8('s');
+    const __m128i upper = _mm_set1_epi8('S');
+    for (; at + 16 <= end; at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        auto mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, bang), _mm_cmpeq_epi8(block, lower)),
+                         _mm_cmpeq_epi8(block, upper))));
+        for (; mask != 0; mask &= mask - 1) {
+            const std::size_t hit = at + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (opensElementBefore(hit)) {
+                return hit - 1;
+            }
+        }
+    }
+#endif
+    for (; at < end; ++at) {
+        const char c = data[at];
+        if ((c == '!' || c == 's' || c == 'S') && opensElementBefore(at)) {
+            return at - 1;
+        }
+    }
+    return to;
 }
 
 }  // namespace
@@ -325,27 +473,33 @@ std::string cleanFeedText(std::string&& text) {
 std::string stripHtml(std::string_view text) {
     const char* data = text.data();
     const std::size_t size = text.size();
+    // A tag gives at most one byte, so the result fits in the text's size.
     std::string result(size, '\0');
     char* out = result.data();
     std::size_t written = 0;
     constexpr std::size_t kNone = std::string_view::npos;
     std::size_t open = kNone;  // the "<" of the run in progress
     std::size_t keepFrom = 0;
-    for (std::size_t base = 0; base < size; base += kBlockSize) {
-        BlockMarks marks;
-        if (size - base >= kBlockSize) {
-            marks = markBlock(data + base);
-        } else {
-            std::array<char, kBlockSize> tail{};
-            std::memcpy(tail.data(), data + base, size - base);
-            marks = markBlock(tail.data());
-        }
+    const auto keepUpTo = [&](std::size_t end) {
+        written += copySpan(out + written, data + keepFrom, end - keepFrom, size - keepFrom);
+    };
+    for (std::size_t base = 0; base < size;) {
+        BlockMarks marks = marksAt(data, base, size);
+        std::size_t next = base + kBlockSize;
         while (true) {
             if (open == kNone) {
                 if (marks.opens == 0) {
                     break;
                 }
                 const auto bit = static_cast<unsigned>(__builtin_ctz(marks.opens));
+                // A comment, script or style element goes whole; the scan goes on after it.
+                if (const std::size_t end =
+                        mayOpenElement(text, base + bit) ? elementEnd(text, base + bit) : 0;
+                    end != 0) {
+                    keepUpTo(base + bit);
+                    keepFrom = next = end;
+                    break;
+                }
                 open = base + bit;
                 marks.opens = clearThrough(marks.opens, bit);
                 marks.stops = clearThrough(marks.stops, bit);
@@ -362,18 +516,34 @@ std::string stripHtml(std::string_view text) {
                 if (at < open + 2) {
                     continue;
                 }
-                written +=
-                    copySpan(out + written, data + keepFrom, open - keepFrom, size - keepFrom);
+                keepUpTo(open);
+                if (endsLine(text, open)) {
+                    out[written++] = '\n';
+                }
                 keepFrom = at + 1;
             } else if (!isLineTerminator(data, at, size)) {
                 continue;
+            } else if (const std::size_t element = findElementStart(text, open, at);
+                       element != at) {
+                // Stopped; no "<" on the way opens a tag, but this one opens an element.
+                open = kNone;
+                next = element;
+                break;
             }
             // Closed or stopped: a "<" met on the way opens nothing either.
             open = kNone;
             marks.opens = clearThrough(marks.opens, bit);
         }
+        base = next;
     }
-    written += copySpan(out + written, data + keepFrom, size - keepFrom, size - keepFrom);
+    // A run never closed or stopped may hold the start of an element that runs to the end.
+    if (open != kNone) {
+        if (const std::size_t element = findElementStart(text, open, size); element != size) {
+            keepUpTo(element);
+            keepFrom = size;
+        }
+    }
+    keepUpTo(size);
     result.resize(written);
     if (written < size) {
         result.shrink_to_fit();  // items keep their texts long after the document is gone

@@ -14,9 +14,13 @@ namespace lumeward::feed {
 // text stays as it is. Expects valid UTF-8; linear time on any input.
 std::string cleanFeedText(std::string&& text);
 
-// Removes every run from "<" to the nearest ">" that follows at least one
-// further character, with no carriage return, U+2028 or U+2029 on the way:
-// tags, comments and any other "<...>" pair. "<>" alone stays. Linear time.
+// The mark-up of HTML text removed as a browser would not show it: comments and
+// script and style elements go with all they hold; every other run from "<" to
+// the nearest ">" that follows at least one further character, with no carriage
+// return, U+2028 or U+2029 on the way, goes too ("<>" alone stays), and becomes
+// one line feed when it is a start or end tag that ends a line in a browser (br,
+// p, div, li, tr, h1-h6, blockquote, pre, hr, ul, ol, table). Character
+// references are left as they are. Linear time.
 std::string stripHtml(std::string_view text);
 
 // The text-cleaning component the reader holds for its lifetime.

@@ -204,7 +204,9 @@ void Form1::connectHandlers() {
     }
     // The lists' own commands and tooltips.
     new AddressListActions(*this, m_dialogs);
-    new ResultListActions(*m_listView2, [this] { return isBusy(); });
+    new ResultListActions(
+        *m_listView2, [this] { return isBusy(); },
+        [this] { saveCheckedResults(workflows::SavedFileFormat::Page); });
     showRowToolTips(*m_listView1, false);
     showRowToolTips(*m_listView2, true);
 }
@@ -318,6 +320,13 @@ void Form1::endRetrieval() {
 }
 
 void Form1::PushButton3_Click() {
+    const QString format = GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                                      QStringLiteral("Saved File Format"), QStringLiteral("plain"));
+    saveCheckedResults(workflows::savedFileFormatNamed(toUtf8(format.trimmed().toLower()))
+                           .value_or(workflows::SavedFileFormat::Plain));
+}
+
+void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
     if (m_busy) {
         return;
     }
@@ -325,9 +334,13 @@ void Form1::PushButton3_Click() {
     rows.reserve(static_cast<std::size_t>(m_listView2->count()));
     bool anyChecked = false;
     for (qsizetype i = 1; i <= m_listView2->count(); ++i) {
+        const QDateTime date = m_listView2->date(i);
         rows.push_back({m_listView2->checked(i), toUtf8(m_listView2->text(i)),
                         toUtf8(m_listView2->subItem(i, 1)), toUtf8(m_listView2->subItem(i, 2)),
-                        toUtf8(m_listView2->subItem(i, 3))});
+                        toUtf8(m_listView2->subItem(i, 3)),
+                        date.isValid() ? std::optional(feed::ItemDate(
+                                             std::chrono::seconds(date.toSecsSinceEpoch())))
+                                       : std::nullopt});
         anyChecked = anyChecked || rows.back().checked;
     }
     // One message for a folder that cannot take any file, not two boxes per row.
@@ -344,7 +357,8 @@ void Form1::PushButton3_Click() {
             m_dialogs.message(this, tr("Application Error"),
                               fromUtf8(workflows::applicationErrorText(failure)),
                               Dialogs::Icon::Warning);
-        });
+        },
+        format);
     m_dialogs.message(this, tr("Lumeward"), tr("Done."));
     m_busy = false;
 }

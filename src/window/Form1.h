@@ -11,6 +11,10 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
+namespace lumeward::workflows {
+enum class SavedFileFormat;
+}
+
 namespace lumeward::window {
 
 class Dialogs;
@@ -52,8 +56,11 @@ public:
     // "Start Retrieving Data": fills the result list from every listed feed;
     // while that runs, the button reads "Stop Retrieving Data" and stops it.
     void PushButton2_Click();
-    // "Save Results As HTML": writes one file per checked result.
+    // "Save Results As HTML": writes one file per checked result, in the format
+    // the "Saved File Format" setting names ("plain", the default, or "page").
     void PushButton3_Click();
+    // Writes one file per checked result into the output folder, in the format given.
+    void saveCheckedResults(workflows::SavedFileFormat format);
     // "...": browses for the output folder.
     void PushButton8_Click();
     // Saves every change of the output folder field.

@@ -145,6 +145,10 @@ void ListModel::setItemToolTip(int row, const QString& text) {
     emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ToolTipRole});
 }
 
+QDateTime ListModel::date(int row) const {
+    return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].date : QDateTime();
+}
+
 bool ListModel::checked(int row) const {
     return hasRow(row) && m_rows[static_cast<std::size_t>(row)].checked;
 }

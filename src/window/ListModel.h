@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -8,12 +9,14 @@
 
 namespace lumeward::window {
 
-// One row: a text, its sub-items, its check box and the tooltip of its sub-items.
+// One row: a text, its sub-items, its check box, the tooltip of its sub-items and
+// the date of what it shows (invalid when it has none), which no column shows.
 struct ListRow {
     QString text;
     QStringList subItems;
     bool checked = false;
     QString toolTip;
+    QDateTime date = {};
 };
 
 // The rows and column headers behind a ListView. Rows are numbered from 0 here;
@@ -48,6 +51,7 @@ public:
     void setSubItem(int row, int k, const QString& text);
     // Shown over the row's sub-items; the first column keeps the list's own tooltip.
     void setItemToolTip(int row, const QString& text);
+    QDateTime date(int row) const;
     bool checked(int row) const;
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);

@@ -1,6 +1,7 @@
 #include "window/ListToolTips.h"
 
 #include <QHelpEvent>
+#include <QLocale>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -25,6 +26,17 @@ QString descriptionExcerpt(const QString& description) {
         return excerpt.left(kDescriptionCharacters) + QChar(0x2026);
     }
     return excerpt;
+}
+
+// In the user's locale and time zone: "Monday, 7 December 2026 11:00".
+QString localDate(const QDateTime& date) {
+    if (!date.isValid()) {
+        return {};
+    }
+    const QDateTime local = date.toLocalTime();
+    const QLocale locale;
+    return locale.toString(local.date(), QLocale::LongFormat) + ' ' +
+           locale.toString(local.time(), QLocale::ShortFormat);
 }
 
 class RowToolTips : public QObject {
@@ -57,7 +69,10 @@ private:
         if (!m_results) {
             return {};
         }
-        QStringList parts{m_list.subItem(item, 1), descriptionExcerpt(m_list.subItem(item, 2)),
+        // The date right under the title, when there is one.
+        const QString heading =
+            QStringList{m_list.subItem(item, 1), localDate(m_list.date(item))}.join('\n').trimmed();
+        QStringList parts{heading, descriptionExcerpt(m_list.subItem(item, 2)),
                           m_list.subItem(item, 3)};
         parts.removeAll(QString());
         return parts.join(QStringLiteral("\n\n"));

@@ -158,6 +158,10 @@ void ListView::setItemToolTip(qsizetype index, const QString& text) {
     m_model->setItemToolTip(toModelPosition(index), text);
 }
 
+QDateTime ListView::date(qsizetype index) const {
+    return m_model->date(toModelPosition(index));
+}
+
 bool ListView::checked(qsizetype index) const {
     return m_model->checked(toModelPosition(index));
 }

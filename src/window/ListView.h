@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QTableView>
 
@@ -44,6 +45,8 @@ public:
     void setSubItem(qsizetype index, int k, const QString& text);
     // The tooltip over the item's sub-items.
     void setItemToolTip(qsizetype index, const QString& text);
+    // The date the item was inserted with; invalid when it has none.
+    QDateTime date(qsizetype index) const;
     bool checked(qsizetype index) const;
     void setChecked(qsizetype index, bool checked);
     void setAllChecked(bool checked);

@@ -10,10 +10,12 @@
 
 namespace lumeward::window {
 
-ResultListActions::ResultListActions(ListView& results, std::function<bool()> busy)
+ResultListActions::ResultListActions(ListView& results, std::function<bool()> busy,
+                                     std::function<void()> savePages)
     : QObject(&results),
       m_results(results),
       m_busy(std::move(busy)),
+      m_savePages(std::move(savePages)),
       m_open([](const QUrl& url) { QDesktopServices::openUrl(url); }),
       m_menu(new QMenu(&results)) {
     m_openLink = m_menu->addAction(tr("Open Link"), this, &ResultListActions::openLink);
@@ -21,6 +23,9 @@ ResultListActions::ResultListActions(ListView& results, std::function<bool()> bu
     m_copyLink->setShortcut(QKeySequence::Copy);
     // Shown in the menu only: the list's own key handling does the work.
     m_copyLink->setShortcutContext(Qt::WidgetShortcut);
+    m_menu->addSeparator();
+    m_savePagesAction =
+        m_menu->addAction(tr("Save Checked As Web Pages…"), this, [this] { m_savePages(); });
     m_results.setContextMenuPolicy(Qt::CustomContextMenu);
     connect(&m_results, &ListView::customContextMenuRequested, this, &ResultListActions::showMenu);
     // A double-click, Enter, or a single click where the desktop opens items so.
@@ -64,6 +69,7 @@ void ResultListActions::showMenu(const QPoint& position) {
     }
     m_openLink->setEnabled(selectedWebLink().has_value());
     m_copyLink->setEnabled(!m_busy() && !selectedLink().isEmpty());
+    m_savePagesAction->setEnabled(!m_busy() && m_results.count() > 0);
     m_menu->popup(m_results.viewport()->mapToGlobal(position));
 }
 

@@ -13,17 +13,19 @@ namespace lumeward::window {
 
 class ListView;
 
-// The result list's link commands: activating a result (a double-click) or
-// "Open Link" in its context menu opens the result's link with the desktop's
-// URL opener; "Copy Link" and Ctrl+C copy it. Only http and https links are
-// opened. Copying is ignored while the window is busy; opening is not.
+// The result list's commands: activating a result (a double-click) or "Open
+// Link" in its context menu opens the result's link with the desktop's URL
+// opener; "Copy Link" and Ctrl+C copy it. Only http and https links are opened.
+// "Save Checked As Web Pages…" hands the saving to the window. Copying and
+// saving are offered only while the window is not busy; opening always.
 class ResultListActions : public QObject {
     Q_OBJECT
 
 public:
     // Serves the list for as long as it lives; busy tells whether the window
-    // is busy.
-    ResultListActions(ListView& results, std::function<bool()> busy);
+    // is busy, savePages saves the checked results as web pages.
+    ResultListActions(ListView& results, std::function<bool()> busy,
+                      std::function<void()> savePages);
 
     // How a link is opened: QDesktopServices, as for the home page, unless a
     // test looks at what would be opened instead.
@@ -44,10 +46,12 @@ private:
 
     ListView& m_results;
     std::function<bool()> m_busy;
+    std::function<void()> m_savePages;
     std::function<void(const QUrl&)> m_open;
     QMenu* m_menu;
     QAction* m_openLink;
     QAction* m_copyLink;
+    QAction* m_savePagesAction;
 };
 
 }  // namespace lumeward::window

@@ -97,10 +97,13 @@ void RetrievalInWindow::apply(workflows::FeedRead& read) {
     emit progressed(static_cast<double>(m_done) / static_cast<double>(feedCount()) * 100.0);
     std::vector<ListRow> rows;
     for (const auto& row : workflows::rowsOf(read)) {
-        rows.push_back({fromUtf8(row.feed),
-                        {fromUtf8(row.title), fromUtf8(row.description), fromUtf8(row.url)},
-                        true,
-                        {}});
+        rows.push_back(
+            {fromUtf8(row.feed),
+             {fromUtf8(row.title), fromUtf8(row.description), fromUtf8(row.url)},
+             true,
+             {},
+             row.date ? QDateTime::fromSecsSinceEpoch(row.date->time_since_epoch().count(), Qt::UTC)
+                      : QDateTime()});
     }
     if (rows.empty()) {
         return;

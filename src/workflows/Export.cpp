@@ -1,6 +1,7 @@
 #include "workflows/Export.h"
 
 #include "workflows/FileExists.h"
+#include "workflows/WebPage.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,13 +34,16 @@ void reportError(const Report& report, int step, int error) {
     report({step, std::generic_category().message(error)});
 }
 
-// Feed texts are written into .html files: "<" and ">" must not open mark-up.
+// Feed texts are written into .html files: "<" and ">" must not open mark-up, and
+// "&" must not start a reference, so a browser shows the text as the list does.
 void appendEscaped(std::string& out, std::string_view text) {
     for (const char c : text) {
         if (c == '<') {
             out += "&lt;";
         } else if (c == '>') {
             out += "&gt;";
+        } else if (c == '&') {
+            out += "&amp;";
         } else {
             out += c;
         }
@@ -99,9 +103,19 @@ void removeOwnFile(const std::string& path, const struct stat& created) {
 
 }  // namespace
 
+std::optional<SavedFileFormat> savedFileFormatNamed(std::string_view name) {
+    if (name == "plain") {
+        return SavedFileFormat::Plain;
+    }
+    if (name == "page") {
+        return SavedFileFormat::Page;
+    }
+    return std::nullopt;
+}
+
 std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows,
                                               const std::function<std::string()>& folder,
-                                              const Report& report) {
+                                              const Report& report, SavedFileFormat format) {
     std::vector<std::filesystem::path> written;
     std::unordered_map<std::string, std::unordered_set<std::string>> takenByFolder;
     std::uint64_t counter = 1;
@@ -143,7 +157,9 @@ std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows
         struct stat created {};
         const bool ownFile = fd >= 0 && ::fstat(fd, &created) == 0;
         // The write is attempted even without a file, so its failure is reported too.
-        complete = writeAll(fd, fileContent(row), report) && complete;
+        const std::string content =
+            format == SavedFileFormat::Page ? webPageOf(row) : fileContent(row);
+        complete = writeAll(fd, content, report) && complete;
         if (fd >= 0 && ::close(fd) != 0) {
             reportError(report, kStepClose, errno);
             complete = false;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "feed/ItemDates.h"
+
 namespace lumeward::workflows {
 
 // One row of the result list as the export reads it. Texts are UTF-8.
@@ -16,7 +18,16 @@ struct ResultRow {
     std::string title;
     std::string description;
     std::string url;
+    std::optional<feed::ItemDate> date = std::nullopt;
 };
+
+// How a saved file presents its row: "plain", the title, description and link as
+// lines of text (the default, which stored files and scripts rely on), or "page",
+// a web page (WebPage.h).
+enum class SavedFileFormat { Plain, Page };
+
+// The format a name ("plain", "page") stands for; none for any other name.
+std::optional<SavedFileFormat> savedFileFormatNamed(std::string_view name);
 
 // A step of the export that failed: its fixed step number and the C library's
 // description of the failure.
@@ -25,16 +36,17 @@ struct ExportFailure {
     std::string description;
 };
 
-// Writes one file per checked row into the folder that folder() names at that
-// moment (read afresh for every file), named after the row's feed address, a
-// running number and ".html". Never overwrites: each file is created
+// Writes one file per checked row, in the format given, into the folder that
+// folder() names at that moment (read afresh for every file), named after the
+// row's feed address, a running number and ".html". Never overwrites: each file is created
 // exclusively, and a name that is taken costs a number. Every failed step is
 // passed to report (which may block, as a message box does) and the export goes
 // on with the step its table names. A file it created but could not complete
 // is removed again. Returns the paths written, in order.
 std::vector<std::filesystem::path> exportRows(
     const std::vector<ResultRow>& rows, const std::function<std::string()>& folder,
-    const std::function<void(const ExportFailure&)>& report);
+    const std::function<void(const ExportFailure&)>& report,
+    SavedFileFormat format = SavedFileFormat::Plain);
 
 // Why nothing can be saved into the folder, as a sentence naming it and the
 // reason; nothing when it is a folder this user may create files in.

@@ -340,7 +340,7 @@ std::vector<RetrievedRow> rowsOf(const FeedRead& read) {
     const auto items = read.reader->FeedItems();
     rows.reserve(items->size());
     for (const auto& item : *items) {
-        rows.push_back({read.address, item.Title(), item.Description(), item.URL()});
+        rows.push_back({read.address, item.Title(), item.Description(), item.URL(), item.Date()});
     }
     return rows;
 }

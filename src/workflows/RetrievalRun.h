@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "feed/ItemDates.h"
+
 namespace lumeward::feed {
 class ComponentRegistry;
 class FeedReader;
@@ -20,6 +22,7 @@ struct RetrievedRow {
     std::string title;
     std::string description;
     std::string url;
+    std::optional<feed::ItemDate> date = std::nullopt;
 };
 
 // How many addresses a run reads at once, in all and from one host, and how

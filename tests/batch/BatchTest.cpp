@@ -25,14 +25,15 @@ const auto batch = [](const Args& args) { return runProgram(LUMEWARD_BATCH_PROGR
 const std::string kLong(70'000, '2');
 const std::string kFeed = R"(<rss version="2.0"><channel><title>C</title><item>
 <title>"新" \ &amp;</title><link>http://e/1?a&amp;b</link><description>&lt;b&gt;x&lt;/b&gt;
-	y</description></item><item><title>)" +
+	y</description><pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate></item><item><title>)" +
                           kLong + "</title></item></channel></rss>";
 std::string line(const std::string& feed) {
     return R"({"feed":")" + feed +
            R"(","ok":true,"type":1,"typeName":"RSS","status":200,)"
            R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[{"url":"http://e/1?a&b",)"
-           R"("title":"\"新\" \\ &","description":"x\n\ty"},{"url":"","title":")" +
-           kLong + "\",\"description\":\"\"}]}\n";
+           R"("title":"\"新\" \\ &","description":"x\n\ty","date":"2026-12-07T09:00:00Z"},)"
+           R"({"url":"","title":")" +
+           kLong + "\",\"description\":\"\",\"date\":null}]}\n";
 }
 
 class Batch : public testing::Test {
@@ -92,7 +93,8 @@ TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
         {{}, "no command"},       {{"LIST", a}, "command 'LIST'"}, {{"--list"}, "'--list'"},
         {{"list"}, "ADDRESS is required"}, {{"save", to}, "ADDRESS is required"},
         {{"save", "", a}, "not empty"}, {{"--jobs", "0", "list", a}, "--jobs"},
-        {{"list", "--jobs", "x", a}, "--jobs"},
+        {{"list", "--jobs", "x", a}, "--jobs"}, {{"save", "--format", "html", to, a}, "--format"},
+        {{"list", "--format", "page", a}, "--format"},
         {{"save", to, a, absent}, "Cannot read " + to + "/absent"},
         {{"list", a, absent}, "Cannot read " + to + "/absent: No such file or directory"}};
     // clang-format on
@@ -108,7 +110,9 @@ TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
 
     const auto help = batch({"--help"}), version = batch({"--version"});
     EXPECT_EQ(help.status | version.status, 0);
-    EXPECT_NE(help.out.find("save [--jobs N] FOLDER ADDRESS...\n"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("save [--jobs N] [--format plain|page] FOLDER ADDRESS...\n"),
+              std::string::npos)
+        << help.out;
     EXPECT_EQ(version.out, "lumeward-batch " LUMEWARD_VERSION "\n");
 }
 
@@ -120,7 +124,15 @@ TEST_F(Batch, SaveWritesOneFilePerItemPrintingEachPathAndReportsEachFailedStep) 
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out,
               base + "1.html\n" + base + "2.html\n" + base + "b3.html\n" + base + "b4.html\n");
-    EXPECT_EQ(readFile(base + "b3.html"), "\"新\" \\ &\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&b\r\n");
+    EXPECT_EQ(readFile(base + "b3.html"),
+              "\"新\" \\ &amp;\r\n\r\nx\n\ty\r\n\r\nhttp://e/1?a&amp;b\r\n");
+    // The same items as web pages, under names still free.
+    const auto pages = batch({"save", "--format", "page", dir.path().string(), a});
+    EXPECT_EQ(pages.out, base + "3.html\n" + base + "4.html\n");
+    EXPECT_NE(
+        readFile(base + "3.html")
+            .find("<h1>&quot;新&quot; \\ &amp;</h1>\n<p><time datetime=\"2026-12-07T09:00:00Z\">"),
+        std::string::npos);
 
     // A feed that cannot be read is named on standard error; the others are still saved.
     const auto missing = server.url("/missing"), other = (dir.path() / "other").string();

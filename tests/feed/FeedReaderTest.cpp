@@ -204,8 +204,12 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
                 repeated("&lol" + std::to_string(level - 1) + ";", 10) + "\">\n";
     }
     const std::string failed = "failed Unknown / None\n.";
+    const std::string kEscapedTwice =
+        "<feed><entry><title type=\"html\">Release 1.0 &amp;amp; &amp;lt;notes&amp;gt;</title>"
+        "<content type=\"html\">&lt;p&gt;a&amp;amp;b&lt;/p&gt;&lt;script&gt;x()&lt;/script&gt;"
+        "&amp;lt;p&amp;gt;</content></entry></feed>";
     expect({
-        {items, "read RSS\nL1 | 1 | D1\nL2 | 2 | D2\n |  | \n |  | a b\n |  | in cdata\n."},
+        {items, "read RSS\nL1 | 1 | D1\nL2 | 2 | D2\n |  | \n |  | \na b\n\n |  | \nin cdata\n\n."},
         {items,
          "read RSS\nL1 | 1 | D1\nL2 | 2 | D2\n |  | \n |  | <p>a <b>b</b></p>\n |  | <p>in "
          "<i>cdata</i></p>\n.",
@@ -234,8 +238,13 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
         {kFeed, failed, "/feed", "", nullptr, 9},
         {rss("<item><title>  Don\u2019t\tpanic:\nНовости — 新闻 😀  </title><description>caf&#233; "
              "&#8217; &amp;amp; &nbsp;</description></item>"),
-         "read RSS\n |   Don\u2019t\tpanic:\nНовости — 新闻 😀   | caf\u00e9 \u2019 &amp; "
-         "&nbsp;\n."},
+         "read RSS\n |   Don\u2019t\tpanic:\nНовости — 新闻 😀   | caf\u00e9 \u2019 & \u00a0\n."},
+        // Titles escaped twice have their references decoded; with HTML kept, nothing changes.
+        {kEscapedTwice, "read Atom\n | Release 1.0 & <notes> | \na&b\n<p>\n."},
+        {kEscapedTwice,
+         "read Atom\n | Release 1.0 &amp; &lt;notes&gt; | <p>a&amp;b</p><script>x()</script>"
+         "&lt;p&gt;\n.",
+         "/feed", "", nullptr, 0, true},
         {bomb + "]>\n" +
              rss("<item><title>&lol9;</title><description>x&lol9;y</description></item>"),
          "read RSS\n | &lol9; | x&lol9;y\n."},
@@ -244,6 +253,37 @@ TEST_F(FeedReading, ReadsEachKindByItsOwnPaths) {
          "read RSS\n | \u041f\u0440\u0438\u0432\u0435\u0442 | \n.", "/feed", "", nullptr, 0, false,
          "text/xml; charset=koi8-r"},
     });
+}
+
+// One instant or none per item, from its kind's fields in order: a later field stands in for
+// one that is missing or unreadable. With HTML kept, dates are read the same.
+TEST_F(FeedReading, DatesEachItemFromItsKindsFields) {
+    const std::string rdf = "<rdf:RDF xmlns:rdf=\"urn:rdf\" xmlns:dc=\"urn:dc\"><item><dc:date>";
+    const std::pair<std::string, std::string> cases[] = {
+        {rss("<item><pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate></item><item/><item>"
+             "<pubDate>soon</pubDate><dc:date>2026-12-08</dc:date></item><item><pubDate>Tue, 08 "
+             "Dec 2026 01:02:03 GMT</pubDate><dc:date>2020-01-01</dc:date></item>"),
+         "2026-12-07T09:00:00Z none 2026-12-08T00:00:00Z 2026-12-08T01:02:03Z "},
+        {rdf + "2026-12-07T10:00:00-02:00</dc:date></item><item><dc:date/></item><item><dc:date>"
+               "<![CDATA[2026-12-07]]><!-- c --> </dc:date></item></rdf:RDF>",
+         "2026-12-07T12:00:00Z none 2026-12-07T00:00:00Z "},
+        {"<feed><entry><updated>2026-12-09T00:00:00Z</updated><published>2026-12-01T00:00:00Z"
+         "</published></entry><entry><updated>2026-12-09T00:00:00Z</updated></entry><entry>"
+         "<published>12/01/2026</published><updated>2026-12-09T00:00:00Z</updated></entry><entry>"
+         "<issued>2026-12-01T00:00:00Z</issued></entry></feed>",
+         "2026-12-01T00:00:00Z 2026-12-09T00:00:00Z 2026-12-09T00:00:00Z none "},
+    };
+    for (const bool allowHtml : {false, true}) {
+        for (const auto& [body, expected] : cases) {
+            ASSERT_TRUE(
+                outcome({body, "", "/feed", "", nullptr, 0, allowHtml}).starts_with("read"));
+            std::string dates;
+            for (const FeedItem& item : *m_reader.FeedItems()) {
+                dates += (item.Date() ? formatUtcDate(*item.Date()) : "none") + " ";
+            }
+            EXPECT_EQ(dates, expected) << body;
+        }
+    }
 }
 
 // One loader given text after text: only well-formed documents load, and none that refers

@@ -34,12 +34,15 @@ class Form1Test : public testing::Test {
 protected:
     Form1Test() {
         // Feed n, on a server of its own, answers after (6 - n) * 15 ms, the later feeds
-        // first, with the items "n.1" and "n.2".
+        // first, with the items "n.1" and "n.2", the second one dated.
         for (int n = 1; n <= 5; ++n) {
             std::string body = "<rss><channel>";
             for (const std::string& id : {std::to_string(n) + ".1", std::to_string(n) + ".2"}) {
-                body += "<item><title>" + id + "</title><description>About</description>" +
-                        "<link>https://site.example/" + id + "</link></item>";
+                body +=
+                    "<item><title>" + id + "</title><description>About</description>" +
+                    "<link>https://site.example/" + id + "</link>" +
+                    (id.ends_with(".2") ? "<pubDate>Mon, 07 Dec 2026 10:00 GMT</pubDate>" : "") +
+                    "</item>";
             }
             m_servers[n - 1].handle("/" + std::to_string(n), [body, n](auto&, auto& response) {
                 std::this_thread::sleep_for(std::chrono::milliseconds((6 - n) * 15));
@@ -367,6 +370,8 @@ TEST_F(Form1Test, OneFeedAtATimeEndsWithTheNewestRowInView) {
     waitForTheRun();
     EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+ 3.1+ 3.2+ 4.1+ 4.2+ 5.1+ 5.2+");
     const ListView& list = *m_form->ListView2();
+    EXPECT_FALSE(list.date(9).isValid());
+    EXPECT_EQ(list.date(10), QDateTime::fromSecsSinceEpoch(1796637600, Qt::UTC));
     EXPECT_TRUE(list.viewport()->rect().contains(list.visualRect(list.model()->index(9, 0))));
     EXPECT_FALSE(list.viewport()->rect().contains(list.visualRect(list.model()->index(0, 0))))
         << "scrolled, not merely short";

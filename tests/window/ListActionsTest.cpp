@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -10,14 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <optional>
+
 #include "support/AddressLineCases.h"
+#include "support/ChildProcess.h"
 #include "support/ScopedHome.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "window/AddressListActions.h"
 #include "window/Form1.h"
+#include "window/ListModel.h"
 #include "window/ListView.h"
 #include "window/ResultListActions.h"
+#include "window/Settings.h"
 
 namespace lumeward::window {
 namespace {
@@ -187,7 +195,7 @@ TEST_F(ListActionsTest, ResultsOpenOnlyTheirWebLinksByDoubleClickOrMenu) {
         EXPECT_EQ(menu(m_results, row, "Open Link").front() == 'O', row < 2) << row;
     }
     EXPECT_EQ(m_opened.join(' '), "https://site/a http://site/b https://site/a http://site/b");
-    EXPECT_EQ(menu(m_results, 2, "Copy Link"), "-|Copy Link");
+    EXPECT_EQ(menu(m_results, 2, "Copy Link"), "-|Copy Link||Save Checked As Web Pages…");
     EXPECT_EQ(clipboard(), "javascript:alert(1)");
     m_results.setCurrentIndex(m_results.model()->index(0, 2));
     QTest::keySequence(&m_results, QKeySequence::Copy);
@@ -203,7 +211,7 @@ TEST_F(ListActionsTest, WhileBusyOnlyLinksOpenAndNothingChangesOrIsCopied) {
     // An export with nothing checked says "Done." while still under way.
     m_dialogs.onShown = [&](const auto&) {
         EXPECT_EQ(menu(m_list, 0), "-|-|-||-");
-        EXPECT_EQ(menu(m_results, 1), "Open Link|-");
+        EXPECT_EQ(menu(m_results, 1), "Open Link|-||-");
         QTest::keySequence(&m_list, QKeySequence::Paste);
         QTest::keySequence(&m_list, QKeySequence::Copy);
         QTest::keySequence(&m_results, QKeySequence::Copy);
@@ -230,6 +238,64 @@ TEST_F(ListActionsTest, TooltipsShowTheWholeAddressAndTheResult) {
               "five…</p>\n<p>https://site/a</p>");
     EXPECT_EQ(toolTip(m_results, 5, 1).find("</p>\n<p></p>"), std::string::npos)
         << "no link, no empty paragraph";
+}
+
+// The menu saves web pages; the button saves what the "Saved File Format" setting names.
+// Both save the checked rows into the output folder, numbered on as any export is.
+TEST_F(ListActionsTest, CheckedResultsAreSavedAsWebPagesByTheMenuOrTheSetting) {
+    m_form.Text1()->setText(QString::fromStdString(m_dir.path().string()));
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(1796637600, Qt::UTC);
+    m_results.insert(1,
+                     {{"http://f/", {"Caf\u00e9 <b>", "One", "https://site/c"}, true, {}, date}});
+    menu(m_results, 3, "Save Checked As Web Pages…");
+    for (const QString format : {"page", " Page\n", "plain", "html"}) {
+        SaveSetting("Kelvarin", "Lumeward", "Saved File Format", format);
+        m_form.PushButton3_Click();
+    }
+    std::string starts;
+    for (int number = 1; number <= 5; ++number) {
+        const auto text =
+            test::readFile(m_dir.path() / ("httpf" + std::to_string(number) + ".html"));
+        starts += text.substr(0, 15) + "|";
+        if (number == 1) {
+            EXPECT_NE(text.find("<title>Caf\u00e9 &lt;b&gt;</title>"), std::string::npos) << text;
+            EXPECT_NE(text.find("<time datetime=\"2026-12-07T10:00:00Z\">"), std::string::npos);
+        }
+    }
+    // "html" is no format: the plain one, the default, stands.
+    EXPECT_EQ(
+        starts,
+        "<!DOCTYPE html>|<!DOCTYPE html>|<!DOCTYPE html>|Caf\u00e9 &lt;b&gt;|Caf\u00e9 &lt;b&gt;|");
+    QStringList shown;
+    for (const auto& box : m_dialogs.shown) {
+        shown << box.text;
+    }
+    EXPECT_EQ(shown, QStringList(5, "Done."));
+}
+
+// Under the title, in the user's language and time zone.
+TEST_F(ListActionsTest, ResultTooltipsShowTheDateAsTheUserReadsDates) {
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(1796637600, Qt::UTC);  // 2026-12-07 10:00
+    m_results.insert(1, {{"http://feed/", {"Title", "Text", "https://site/a"}, true, {}, date},
+                         {"http://feed/", {"", "Text"}, true, {}, date}});
+    const std::optional<QByteArray> zone =
+        qEnvironmentVariableIsSet("TZ") ? std::optional(qgetenv("TZ")) : std::nullopt;
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const std::string german = toolTip(m_results, 0, 1), untitled = toolTip(m_results, 1, 1);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const std::string english = toolTip(m_results, 0, 1);
+    QLocale::setDefault(QLocale::system());
+    zone ? qputenv("TZ", *zone) : qunsetenv("TZ");
+    ::tzset();
+    EXPECT_EQ(
+        german,
+        "<p>Title<br>\nMontag, 7. Dezember 2026 11:00</p>\n<p>Text</p>\n<p>https://site/a</p>");
+    EXPECT_EQ(untitled, "<p>Montag, 7. Dezember 2026 11:00</p>\n<p>Text</p>");
+    EXPECT_EQ(
+        english,
+        "<p>Title<br>\nMonday, December 7, 2026 11:00 AM</p>\n<p>Text</p>\n<p>https://site/a</p>");
 }
 
 }  // namespace

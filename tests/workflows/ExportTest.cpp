@@ -57,10 +57,30 @@ TEST(ExportNumbering, NeverOverwritesAndEveryTakenNameCostsANumber) {
     // No report; the unchecked row takes no number, and the numbers run on across feeds.
     EXPECT_EQ(done, (Lines{nameA(1), nameA(5), nameA(6), nameB(8)}));
     EXPECT_EQ(readFile(dir.path() / nameA(2)) + readFile(dir.path() / nameA(4)), "oldtheirs");
-    // The three texts with "<" and ">" escaped and nothing else changed.
+    // The three texts with "<", ">" and "&" escaped and nothing else changed.
     EXPECT_EQ(readFile(other.path() / nameB(8)),
-              "&lt;script&gt;é&lt;/script&gt;\r\n\r\na &amp; &lt;b&gt;&&lt;/b&gt; \"q\"\nx\r\n\ty"
-              "\r\n\r\n?a=&lt;1&gt;&b=2\r\n");
+              "&lt;script&gt;é&lt;/script&gt;\r\n\r\na &amp;amp; &lt;b&gt;&amp;&lt;/b&gt; \"q\"\nx"
+              "\r\n\ty\r\n\r\n?a=&lt;1&gt;&amp;b=2\r\n");
+}
+
+// Web pages take the same names, numbers and never-overwrite rule as plain files.
+TEST(ExportFormats, WebPagesAreSavedUnderTheNamesPlainFilesGet) {
+    const TempDir dir;
+    dir.write(nameA(1), "old");
+    Lines done;
+    for (const auto& path : exportRows(
+             {row(kFeedA), row(kFeedA, "T", false), row(kFeedB, "<b>")},
+             [&dir] { return dir.path().string(); },
+             [&done](const ExportFailure& failure) { done.push_back(failure.description); },
+             SavedFileFormat::Page)) {
+        done.push_back(path.filename().string() + " " + readFile(path).substr(0, 15));
+    }
+    EXPECT_EQ(done, (Lines{nameA(2) + " <!DOCTYPE html>", nameB(3) + " <!DOCTYPE html>"}));
+    EXPECT_EQ(readFile(dir.path() / nameA(1)), "old");
+    EXPECT_NE(readFile(dir.path() / nameB(3)).find("<h1>&lt;b&gt;</h1>"), std::string::npos);
+    EXPECT_EQ(savedFileFormatNamed("page"), SavedFileFormat::Page);
+    EXPECT_EQ(savedFileFormatNamed("plain"), SavedFileFormat::Plain);
+    EXPECT_EQ(savedFileFormatNamed("Page"), std::nullopt);
 }
 
 TEST(ExportFileNames, KeepLettersDigitsHyphenAndSpaceOfTheAddressWithoutCredentials) {
