@@ -5,11 +5,15 @@
 
 #include <chrono>
 #include <cstddef>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "memory/UserStore.h"
 #include "support/BenchFolder.h"
 #include "workflows/Export.h"
+#include "workflows/SavedItems.h"
 
 namespace {
 
@@ -42,14 +46,26 @@ std::vector<ResultRow> benchRows() {
     return rows;
 }
 
-// Timed export; failures and files written become counters.
+// Timed export, each file recorded in store when one is given, as save does;
+// failures and files written become counters.
 double timedExport(const std::vector<ResultRow>& rows, const std::string& folder,
-                   benchmark::State& state, SavedFileFormat format = SavedFileFormat::Plain) {
+                   benchmark::State& state, SavedFileFormat format = SavedFileFormat::Plain,
+                   lumeward::memory::UserStore* store = nullptr) {
     std::size_t failures = 0;
     const auto start = std::chrono::steady_clock::now();
+    std::optional<lumeward::workflows::SavedRecord> record;
+    if (store != nullptr) {
+        record.emplace(*store);
+    }
     const auto written = exportRows(
         rows, [&folder] { return folder; }, [&failures](const ExportFailure&) { ++failures; },
-        format);
+        format,
+        [&record](const ResultRow& row, const std::filesystem::path& file) {
+            if (record) {
+                record->add(row, file);
+            }
+        });
+    record.reset();  // records the last batch
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     state.counters["files"] = static_cast<double>(written.size());
     state.counters["failures"] = static_cast<double>(failures);
@@ -61,6 +77,44 @@ void BM_ExportIntoEmptyFolder(benchmark::State& state) {
     for (auto _ : state) {
         const BenchFolder folder;
         state.SetIterationTime(timedExport(rows, folder.text(), state));
+    }
+}
+
+// The same export as save makes it, every file recorded as saved a batch at a
+// time, each beside a plain export in the same iteration: on a shared machine only
+// side by side are the two comparable. The time counted is the recorded export's.
+void BM_ExportAndRecordIntoEmptyFolder(benchmark::State& state) {
+    const auto rows = benchRows();
+    double plain = 0, recorded = 0;
+    for (auto _ : state) {
+        const BenchFolder plainFolder, folder, storeFolder;
+        plain += timedExport(rows, plainFolder.text(), state);
+        lumeward::memory::UserStore store(storeFolder.path() / "memory.sqlite");
+        const double seconds =
+            timedExport(rows, folder.text(), state, SavedFileFormat::Plain, &store);
+        recorded += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["plain_s"] = plain / static_cast<double>(state.iterations());
+    state.counters["recorded_x_plain"] = recorded / plain;
+}
+
+// save --new-only when every one of the 10,000 items is recorded already: the
+// look-up and an export of nothing.
+void BM_NewOnlyAllSaved(benchmark::State& state) {
+    const auto rows = benchRows();
+    for (auto _ : state) {
+        const BenchFolder folder, storeFolder;
+        lumeward::memory::UserStore store(storeFolder.path() / "memory.sqlite");
+        timedExport(rows, folder.text(), state, SavedFileFormat::Plain, &store);
+        const auto start = std::chrono::steady_clock::now();
+        const auto unsaved = lumeward::workflows::unsavedRows(store, folder.path(), rows);
+        timedExport(unsaved, folder.text(), state);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        if (!unsaved.empty()) {
+            state.SkipWithError("items were taken for unsaved");
+        }
     }
 }
 
@@ -90,6 +144,11 @@ BENCHMARK(BM_ExportPagesIntoEmptyFolder)
     ->UseManualTime()
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportAndRecordIntoEmptyFolder)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NewOnlyAllSaved)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportIntoFullFolder)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

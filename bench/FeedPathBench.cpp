@@ -103,13 +103,16 @@ public:
         open(method, url, async);
     }
     void setCredentials(std::string_view, std::string_view, CredentialTarget) override {}
+    void setRequestHeader(std::string_view, std::string_view) override {}
     void send() override { m_body = corpusFile(m_name); }
     std::string statusText() const override { return "OK"; }
     std::int32_t status() const override { return 200; }
+    std::string responseBody() const override { return m_body; }
     std::string takeResponseText() override {
         return lumeward::text::decodeResponseBody(std::move(m_body), "application/xml");
     }
-    std::string retryAfter() const override { return {}; }
+    std::string responseHeader(std::string_view) const override { return {}; }
+    std::string movedTo() const override { return {}; }
 
 private:
     std::string m_name;

@@ -9,6 +9,11 @@
 #include <functional>
 #include <mutex>
 
+#include <ctime>
+#include <memory>
+
+#include "memory/ResponseCache.h"
+#include "support/BenchFolder.h"
 #include "support/FeedFarm.h"
 #include "workflows/RetrievalRun.h"
 
@@ -23,15 +28,18 @@ using Clock = std::chrono::steady_clock;
 // unless each read brought `items` rows.
 void readAll(
     benchmark::State& state, const FeedFarm& farm, int items,
-    const std::function<void(const FeedRead&)>& also = [](const FeedRead&) {}) {
+    const std::function<void(const FeedRead&)>& also = [](const FeedRead&) {},
+    const lumeward::workflows::RunMemory& memory = {}) {
     std::size_t rows = 0;
     bool allRead = true;
     lumeward::workflows::readInOrder(
-        farm.addresses(), {.jobs = static_cast<std::size_t>(state.range(0))}, [&](FeedRead& read) {
+        farm.addresses(), {.jobs = static_cast<std::size_t>(state.range(0))},
+        [&](FeedRead& read) {
             also(read);
             rows += lumeward::workflows::rowsOf(read).size();
             allRead = allRead && read.ok;
-        });
+        },
+        memory);
     if (!allRead || rows != farm.addresses().size() * static_cast<std::size_t>(items)) {
         state.SkipWithError("the run did not collect every item");
     }
@@ -134,3 +142,53 @@ BENCHMARK(BM_SlowFirstFeed)
     ->UseRealTime();
 
 }  // namespace
+
+double processCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// 200 feeds of 50 items on 20 hosts, every answer 100 ms late, read three times:
+// without memory, then twice with a fresh cache, the second time with nothing
+// changed (If-None-Match, 304). The time counted is the second run's; the
+// counters give each run's wall and CPU time (the servers' included, alike in
+// the first two) and the body bytes the second run took against the first's.
+void BM_SecondRunUnchanged(benchmark::State& state) {
+    constexpr int kFeeds = 200;
+    FeedFarm farm({.feeds = kFeeds,
+                   .itemsPerFeed = 50,
+                   .hosts = 20,
+                   .delay = std::chrono::milliseconds(100)});
+    for (auto _ : state) {
+        const lumeward::bench::BenchFolder folder;
+        const lumeward::workflows::RunMemory memory{
+            std::make_shared<lumeward::memory::ResponseCache>(folder.path() / "cache.sqlite")};
+        const auto timedRun = [&](const lumeward::workflows::RunMemory& given, const char* name) {
+            farm.resetCounts();
+            const double cpuBefore = processCpuSeconds();
+            const auto start = Clock::now();
+            readAll(
+                state, farm, 50, [](const FeedRead&) {}, given);
+            const std::chrono::duration<double> wall = Clock::now() - start;
+            state.counters[std::string(name) + "_s"] = wall.count();
+            state.counters[std::string(name) + "_cpu_ms_per_feed"] =
+                (processCpuSeconds() - cpuBefore) * 1e3 / kFeeds;
+            return std::pair{wall.count(), farm.bodyBytesSent()};
+        };
+        timedRun({}, "no_memory");
+        const auto first = timedRun(memory, "first");
+        const auto second = timedRun(memory, "second");
+        state.SetIterationTime(second.first);
+        state.counters["second_bytes_pct"] =
+            100.0 * static_cast<double>(second.second) / static_cast<double>(first.second);
+        if (memory.cache->takeWarning()) {
+            state.SkipWithError("the cache could not be used");
+        }
+    }
+}
+BENCHMARK(BM_SecondRunUnchanged)
+    ->Arg(8)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

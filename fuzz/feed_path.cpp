@@ -7,8 +7,8 @@
 #include "feed/ComponentRegistry.h"
 #include "feed/FeedReader.h"
 #include "feed/HttpRequest.h"
-#include "text/TextDecoding.h"
 #include "support/FuzzChecks.h"
+#include "text/TextDecoding.h"
 
 namespace {
 
@@ -24,13 +24,16 @@ public:
     void open(std::string_view, std::string_view, bool, std::string_view,
               std::string_view) override {}
     void setCredentials(std::string_view, std::string_view, feed::CredentialTarget) override {}
+    void setRequestHeader(std::string_view, std::string_view) override {}
     void send() override {}
     std::string statusText() const override { return "OK"; }
     std::int32_t status() const override { return 200; }
+    std::string responseBody() const override { return m_body; }
     std::string takeResponseText() override {
         return text::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
     }
-    std::string retryAfter() const override { return {}; }
+    std::string responseHeader(std::string_view) const override { return {}; }
+    std::string movedTo() const override { return {}; }
 
 private:
     std::string m_body;

@@ -48,8 +48,15 @@ FeedFarm::FeedFarm(FarmShape shape) : m_shape(shape) {
             while (index == m_shape.stalledFeed && !m_closing) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
-            response.set_content(m_feeds.at(static_cast<std::size_t>(index)),
-                                 "application/rss+xml");
+            const std::string etag = "\"feed-" + std::to_string(index) + "\"";
+            if (request.get_header_value("If-None-Match") == etag) {
+                response.status = 304;
+            } else {
+                const std::string& feed = m_feeds.at(static_cast<std::size_t>(index));
+                m_bodyBytes += feed.size();
+                response.set_header("ETag", etag);
+                response.set_content(feed, "application/rss+xml");
+            }
             std::lock_guard lock(m_mutex);
             --self.inProgress;
         });
@@ -101,6 +108,7 @@ int FeedFarm::mostAtOnceOnOneHost() const {
 void FeedFarm::resetCounts() {
     std::lock_guard lock(m_mutex);
     m_most = 0;
+    m_bodyBytes = 0;
 }
 
 }  // namespace lumeward::bench

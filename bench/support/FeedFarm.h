@@ -25,7 +25,9 @@ struct FarmShape {
 };
 
 // Feeds served over loopback by several in-process servers, with the answers
-// held back as the shape says, counting how many requests each host has in progress.
+// held back as the shape says, counting how many requests each host has in progress
+// and the body bytes sent. Each feed carries an ETag, and a request that sends it
+// back gets a 304, as the feed never changes.
 class FeedFarm {
 public:
     explicit FeedFarm(FarmShape shape);
@@ -37,6 +39,8 @@ public:
     std::size_t totalBytes() const;
     // The most requests one host had in progress at once since the last reset.
     int mostAtOnceOnOneHost() const;
+    // The body bytes sent since the last reset (none for a 304).
+    std::size_t bodyBytesSent() const { return m_bodyBytes; }
     void resetCounts();
 
 private:
@@ -52,6 +56,7 @@ private:
     std::vector<std::unique_ptr<Host>> m_hosts;
     mutable std::mutex m_mutex;
     int m_most = 0;
+    std::atomic<std::size_t> m_bodyBytes = 0;
     std::atomic<bool> m_closing = false;
 };
 

@@ -5,17 +5,24 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string_view>
 
 #include "batch/JsonWriter.h"
 #include "feed/FeedReader.h"
+#include "memory/ResponseCache.h"
+#include "memory/StorePaths.h"
+#include "memory/UserStore.h"
 #include "workflows/AddressFile.h"
 #include "workflows/Export.h"
 #include "workflows/RetrievalRun.h"
+#include "workflows/SavedItems.h"
 
 namespace lumeward::batch {
 
@@ -26,8 +33,9 @@ constexpr char kDescription[] =
     "JSON lines, or saves them as one HTML file each, as plain text or as web pages.";
 constexpr char kFooter[] =
     "In full:\n"
-    "  lumeward-batch list [--jobs N] ADDRESS...\n"
-    "  lumeward-batch save [--jobs N] [--format plain|page] FOLDER ADDRESS...\n"
+    "  lumeward-batch [--no-cache] list [--jobs N] ADDRESS...\n"
+    "  lumeward-batch [--no-cache] save [--jobs N] [--format plain|page] [--new-only] FOLDER "
+    "ADDRESS...\n"
     "\n"
     "ADDRESS is a feed URL, or @FILE for a file of addresses: one per line, or an\n"
     "OPML feed list (the xmlUrl of each outline).\n"
@@ -36,6 +44,21 @@ constexpr char kFooter[] =
     "and description as text (mark-up removed, character references decoded) and its\n"
     "date (RFC 3339 in UTC, or null). save --format page writes web pages (title, date,\n"
     "paragraphs, link) instead of the plain title, description and link lines.\n"
+    "\n"
+    "Runs remember. A feed read before is asked only for what changed (If-None-Match,\n"
+    "If-Modified-Since); when it has not, its kept copy is read: list says status 304\n"
+    "\"Not Modified\" with the same items. --no-cache reads every feed in full. A server\n"
+    "that answered 429 or 503 with Retry-After is not asked before then (at most a\n"
+    "day): its feeds give their kept copy, or fail, and list's errorDesc says \"...the\n"
+    "server asked to wait until HH:MM\"; --no-cache does not change that. A feed that\n"
+    "moved for good (301, 308) adds \"movedTo\" to its list line, and save names the\n"
+    "new address on standard error; the address is never changed for you. list gives\n"
+    "each item's \"id\" as the feed writes it (empty when it has none).\n"
+    "Every file save writes is recorded as saved into its folder; save --new-only\n"
+    "writes only the items not yet recorded there, even when the file was deleted since.\n"
+    "Kept copies: $XDG_CACHE_HOME/lumeward/cache.sqlite (~/.cache/lumeward); the record\n"
+    "of saved items: $XDG_DATA_HOME/lumeward/memory.sqlite (~/.local/share/lumeward).\n"
+    "Delete a file to forget what it holds.\n"
     "\n"
     "Exit status: 0 when every feed was read (and, for save, every file written),\n"
     "1 otherwise, 2 for a usage error.";
@@ -72,8 +95,8 @@ void appendStringMember(std::string& line, std::string_view key, std::string_vie
 
 // Writes one line through a small reused buffer: a feed of several MB then
 // needs no line of the same size in memory, nor the fresh pages it would take.
-void writeListLine(std::ostream& out, std::string& buffer, std::string_view address, bool ok,
-                   const feed::FeedReader& reader) {
+void writeListLine(std::ostream& out, std::string& buffer, const workflows::FeedRead& read) {
+    const feed::FeedReader& reader = *read.reader;
     constexpr std::size_t kFlushAt = 64 * 1024;
     const auto flushIfFull = [&] {
         if (buffer.size() >= kFlushAt) {
@@ -82,14 +105,20 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
         }
     };
     buffer.clear();
-    appendStringMember(buffer, "{\"feed\":", address);
-    buffer += ok ? ",\"ok\":true" : ",\"ok\":false";
+    appendStringMember(buffer, "{\"feed\":", read.address);
+    buffer += read.ok ? ",\"ok\":true" : ",\"ok\":false";
     appendNumberMember(buffer, ",\"type\":", reader.FeedType());
     appendStringMember(buffer, ",\"typeName\":", reader.FeedTypeString());
     appendNumberMember(buffer, ",\"status\":", reader.LastHTTPStatus());
     appendStringMember(buffer, ",\"statusText\":", reader.LastHTTPStatusText());
     appendNumberMember(buffer, ",\"errorCode\":", reader.LastErrorCode());
-    appendStringMember(buffer, ",\"errorDesc\":", reader.LastErrorDesc());
+    // A server not asked has no status of its own to show: the reason goes here.
+    appendStringMember(
+        buffer, ",\"errorDesc\":",
+        read.heldUntil ? workflows::describeRead(read).detail : reader.LastErrorDesc());
+    if (const std::string movedTo = workflows::movedTo(read); !movedTo.empty()) {
+        appendStringMember(buffer, ",\"movedTo\":", movedTo);
+    }
     buffer += ",\"items\":[";
     const auto items = reader.FeedItems();
     for (const auto& item : *items) {
@@ -104,6 +133,7 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
         } else {
             buffer += ",\"date\":null";
         }
+        appendStringMember(buffer, ",\"id\":", item.Id());
         buffer += '}';
         flushIfFull();
     }
@@ -136,17 +166,40 @@ int outputFailure(const OutputFailed& failure, std::ostream& err) {
     return kExitFailure;
 }
 
+// The stores a command uses, each named once on standard error when it could not
+// be used; the run then goes on as a first run would.
+struct BatchMemory {
+    workflows::RunMemory run;
+    std::unique_ptr<memory::UserStore> saved;  // only for save
+
+    BatchMemory(bool readInFull, bool forSave)
+        : run{std::make_shared<memory::ResponseCache>(memory::defaultCacheFile()), readInFull},
+          saved(forSave ? std::make_unique<memory::UserStore>(memory::defaultUserFile())
+                        : nullptr) {}
+
+    void reportWarnings(std::ostream& err) const {
+        for (const auto& warning :
+             {run.cache->takeWarning(), saved ? saved->takeWarning() : std::nullopt}) {
+            if (warning) {
+                err << "lumeward-batch: " << *warning << '\n';
+            }
+        }
+    }
+};
+
 int listFeeds(std::vector<std::string> addresses, workflows::RetrievalLimits limits,
-              std::ostream& out, std::ostream& err) {
+              const BatchMemory& memory, std::ostream& out, std::ostream& err) {
     bool everyReadSucceeded = true;
     std::string line;
     try {
-        workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
-            everyReadSucceeded = everyReadSucceeded && read.ok;
-            // Flushed per line, so a reader of the output sees each feed as it completes.
-            writeOrFail(out,
-                        [&] { writeListLine(out, line, read.address, read.ok, *read.reader); });
-        });
+        workflows::readInOrder(
+            std::move(addresses), limits,
+            [&](workflows::FeedRead& read) {
+                everyReadSucceeded = everyReadSucceeded && read.ok;
+                // Flushed per line, so a reader of the output sees each feed as it completes.
+                writeOrFail(out, [&] { writeListLine(out, line, read); });
+            },
+            memory.run);
     } catch (const OutputFailed& failure) {
         return outputFailure(failure, err);
     }
@@ -162,26 +215,45 @@ bool reportFolderProblem(const std::string& folder, std::ostream& err) {
     return problem.has_value();
 }
 
-int saveFeeds(const std::string& given, workflows::SavedFileFormat format,
-              std::vector<std::string> addresses, workflows::RetrievalLimits limits,
-              std::ostream& out, std::ostream& err) {
+// What save is asked to do beyond reading.
+struct SaveOptions {
+    std::string folder;
+    workflows::SavedFileFormat format = workflows::SavedFileFormat::Plain;
+    bool newOnly = false;
+};
+
+int saveFeeds(const SaveOptions& options, std::vector<std::string> addresses,
+              workflows::RetrievalLimits limits, const BatchMemory& memory, std::ostream& out,
+              std::ostream& err) {
+    const std::string& given = options.folder;
     // Before the first read: with slow feeds, the reads would take minutes for nothing.
     if (reportFolderProblem(given, err)) {
         return kExitFailure;
     }
     std::vector<workflows::ResultRow> rows;
     bool anyFailure = false;
-    workflows::readInOrder(std::move(addresses), limits, [&](workflows::FeedRead& read) {
-        if (!read.ok) {
-            err << "lumeward-batch: " << read.address << ": "
-                << workflows::describeRead(read).detail << '\n';
-            anyFailure = true;
-        }
-        for (auto& row : workflows::rowsOf(read)) {
-            rows.push_back({true, std::move(row.feed), std::move(row.title),
-                            std::move(row.description), std::move(row.url), row.date});
-        }
-    });
+    workflows::readInOrder(
+        std::move(addresses), limits,
+        [&](workflows::FeedRead& read) {
+            if (!read.ok) {
+                err << "lumeward-batch: " << read.address << ": "
+                    << workflows::describeRead(read).detail << '\n';
+                anyFailure = true;
+            }
+            if (const std::string movedTo = workflows::movedTo(read); !movedTo.empty()) {
+                err << "lumeward-batch: " << read.address << ": moved permanently to " << movedTo
+                    << '\n';
+            }
+            for (auto& row : workflows::rowsOf(read)) {
+                rows.push_back({true, std::move(row.feed), std::move(row.title),
+                                std::move(row.description), std::move(row.url), row.date,
+                                std::move(row.id)});
+            }
+        },
+        memory.run);
+    if (options.newOnly) {
+        rows = workflows::unsavedRows(*memory.saved, given, std::move(rows));
+    }
     // Again before the first file, for a folder that went away during the reads:
     // one line, not a report per file.
     if (!rows.empty() && reportFolderProblem(given, err)) {
@@ -192,6 +264,7 @@ int saveFeeds(const std::string& given, workflows::SavedFileFormat format,
     while (folder.ends_with('/')) {
         folder.pop_back();
     }
+    workflows::SavedRecord record(*memory.saved);
     const auto written = workflows::exportRows(
         rows, [&folder] { return folder; },
         [&](const workflows::ExportFailure& failure) {
@@ -201,7 +274,11 @@ int saveFeeds(const std::string& given, workflows::SavedFileFormat format,
             std::replace(text.begin(), text.end(), '\r', '\n');
             err << text << '\n';
         },
-        format);
+        options.format,
+        [&record](const workflows::ResultRow& row, const std::filesystem::path& file) {
+            record.add(row, file);
+        });
+    record.flush();
     try {
         writeOrFail(out, [&] {
             for (const auto& path : written) {
@@ -221,6 +298,9 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     app.footer(kFooter);
     app.set_version_flag("--version", "lumeward-batch " LUMEWARD_VERSION);
     app.require_subcommand(0, 1);
+    bool noCache = false;
+    app.add_flag("--no-cache", noCache,
+                 "Reads every feed in full instead of asking only for what changed");
     workflows::RetrievalLimits limits;
     app.add_option("-j,--jobs", limits.jobs, "How many feeds are read at once (default 8)")
         ->check(CLI::Range(1, 64));
@@ -237,6 +317,9 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
                      "plain (the default): title, description and link as lines of text; "
                      "page: a web page")
         ->check(CLI::IsMember({"plain", "page"}));
+    bool newOnly = false;
+    save->add_flag("--new-only", newOnly,
+                   "Writes only the items not yet saved into FOLDER by an earlier save");
     save->add_option("FOLDER", folder, "Where the files go")->required();
     save->add_option("ADDRESS", arguments, "Feed URLs or @FILEs")->required();
     // Kept for a message of our own: CLI11 would name only the missing command.
@@ -270,11 +353,14 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "lumeward-batch: " << error.what() << '\n';
         return kExitUsage;
     }
-    if (save->parsed()) {
-        return saveFeeds(folder, workflows::savedFileFormatNamed(formatName).value(),
-                         std::move(addresses), limits, out, err);
-    }
-    return listFeeds(std::move(addresses), limits, out, err);
+    const BatchMemory memory(noCache, save->parsed());
+    const int status =
+        save->parsed()
+            ? saveFeeds({folder, workflows::savedFileFormatNamed(formatName).value(), newOnly},
+                        std::move(addresses), limits, memory, out, err)
+            : listFeeds(std::move(addresses), limits, memory, out, err);
+    memory.reportWarnings(err);
+    return status;
 }
 
 }  // namespace lumeward::batch

@@ -22,6 +22,8 @@ inline constexpr std::int32_t kInternal = 1002;
 inline constexpr std::int32_t kNotWellFormed = 1003;
 // The read was stopped before a document came in.
 inline constexpr std::int32_t kStopped = 1004;
+// The server was not asked, as it asked to be left alone for now.
+inline constexpr std::int32_t kNotAsked = 1005;
 }  // namespace error_numbers
 
 // How a component call fails: a number and a text, as the component reports them,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,6 +21,20 @@ struct EasyHandleDeleter {
 };
 using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
 
+struct HeaderListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+
+// Feed types first, so that a server with a choice hands over the feed.
+constexpr char kAcceptHeader[] =
+    "Accept: application/rss+xml, application/atom+xml, application/rdf+xml, "
+    "application/xml;q=0.9, text/xml;q=0.9, */*;q=0.8";
+
 // What the callbacks collect while libcurl runs one exchange.
 struct ResponseCollector {
     CURL* handle = nullptr;
@@ -27,25 +42,21 @@ struct ResponseCollector {
     bool bodyTooLarge = false;
     bool answered = false;  // a status line came in
     const std::stop_token* stop = nullptr;
+    int status = 0;
     std::string statusText;
-    std::string contentType;
-    std::string retryAfter;
+    ResponseHeaders headers;
     std::string body;
+    // The redirects on the way: where the last response came from, and where the
+    // permanent ones lead while no temporary one came between.
+    std::string url;
+    bool onlyPermanentSoFar = true;
+    std::string movedTo;
 };
 
 bool equalsIgnoringCase(std::string_view left, std::string_view right) {
     return std::ranges::equal(left, right, [](unsigned char a, unsigned char b) {
         return std::tolower(a) == std::tolower(b);
     });
-}
-
-// The value of a header line "Name: value" when its name is the one given.
-std::optional<std::string_view> headerValue(std::string_view line, std::string_view name) {
-    if (line.size() <= name.size() || line[name.size()] != ':' ||
-        !equalsIgnoringCase(line.substr(0, name.size()), name)) {
-        return std::nullopt;
-    }
-    return line.substr(name.size() + 1);
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -55,6 +66,17 @@ std::string_view trimmed(std::string_view text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// "HTTP/1.1 404 Not Found" -> 404; 0 when the line holds no code.
+int statusCode(std::string_view statusLine) {
+    const auto afterVersion = statusLine.find(' ');
+    int code = 0;
+    if (afterVersion != std::string_view::npos) {
+        std::from_chars(statusLine.data() + afterVersion + 1, statusLine.data() + statusLine.size(),
+                        code);
+    }
+    return code;
 }
 
 // "HTTP/1.1 404 Not Found" -> "Not Found"; the phrase may be missing.
@@ -70,6 +92,35 @@ std::string_view reasonPhrase(std::string_view statusLine) {
     return trimmed(statusLine.substr(afterCode + 1));
 }
 
+// location read relative to base, as libcurl follows it; empty when it cannot be.
+std::string resolved(const std::string& base, std::string_view location) {
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    char* text = nullptr;
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(url.get(), CURLUPART_URL, std::string(location).c_str(), 0) != CURLUE_OK ||
+        curl_url_get(url.get(), CURLUPART_URL, &text, 0) != CURLUE_OK) {
+        return {};
+    }
+    std::string result(text);
+    curl_free(text);
+    return result;
+}
+
+// Follows the address from one response to the next, noting where permanent
+// redirects lead until a temporary one breaks the run.
+void noteRedirect(ResponseCollector& collector, std::string_view location) {
+    const int code = collector.status;
+    if (code != 301 && code != 302 && code != 303 && code != 307 && code != 308) {
+        return;
+    }
+    collector.url = resolved(collector.url, location);
+    const bool permanent = code == 301 || code == 308;
+    collector.onlyPermanentSoFar = collector.onlyPermanentSoFar && permanent;
+    if (collector.onlyPermanentSoFar) {
+        collector.movedTo = collector.url;
+    }
+}
+
 // libcurl reports the status line and headers of every response on the way,
 // redirects and authentication probes included; only the last one counts.
 std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* userData) {
@@ -77,14 +128,16 @@ std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* 
     const std::string_view line(data, size * count);
     if (line.starts_with("HTTP/")) {
         collector.answered = true;
+        collector.status = statusCode(line);
         collector.statusText = reasonPhrase(line);
-        collector.contentType.clear();
-        collector.retryAfter.clear();
+        collector.headers.clear();
         collector.body.clear();
-    } else if (const auto type = headerValue(line, "content-type")) {
-        collector.contentType = trimmed(*type);
-    } else if (const auto delay = headerValue(line, "retry-after")) {
-        collector.retryAfter = trimmed(*delay);
+    } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
+        const std::string_view value = trimmed(line.substr(colon + 1));
+        collector.headers.emplace_back(line.substr(0, colon), value);
+        if (equalsIgnoringCase(line.substr(0, colon), "location")) {
+            noteRedirect(collector, value);
+        }
     }
     return size * count;
 }
@@ -132,6 +185,15 @@ void setOption(CURL* handle, CURLoption option, Value value) {
     }
 }
 
+void append(HeaderList& list, const std::string& header) {
+    curl_slist* const longer = curl_slist_append(list.get(), header.c_str());
+    if (longer == nullptr) {
+        throw ComponentError(CURLE_OUT_OF_MEMORY, "Cannot add the request header " + header);
+    }
+    static_cast<void>(list.release());  // the same list, one entry longer
+    list.reset(longer);
+}
+
 std::string describeSize(std::size_t bytes) {
     constexpr std::size_t kKiB = 1024;
     constexpr std::size_t kMiB = kKiB * 1024;
@@ -170,6 +232,7 @@ void CurlHttpRequest::open(std::string_view method, std::string_view url, bool a
                              "Asynchronous HTTP requests are not supported");
     }
     m_url = url;
+    m_requestHeaders.clear();
     m_hasServerCredentials = false;
     m_hasProxyCredentials = false;
     m_opened = true;
@@ -201,6 +264,14 @@ void CurlHttpRequest::setCredentials(std::string_view user, std::string_view pas
     }
 }
 
+void CurlHttpRequest::setRequestHeader(std::string_view name, std::string_view value) {
+    if (!m_opened) {
+        throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT,
+                             "A request header set before the HTTP request was opened");
+    }
+    m_requestHeaders.push_back(std::string(name) + ": " + std::string(value));
+}
+
 void CurlHttpRequest::send() {
     if (!m_opened) {
         throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT, "HTTP request sent before it was opened");
@@ -219,6 +290,12 @@ void CurlHttpRequest::send() {
     collector.handle = easy;
     collector.maxBodyBytes = m_limits.maxBodyBytes;
     collector.stop = &stopToken();
+    collector.url = m_url;
+    HeaderList requestHeaders;
+    append(requestHeaders, kAcceptHeader);
+    for (const auto& header : m_requestHeaders) {
+        append(requestHeaders, header);
+    }
 
     setOption(easy, CURLOPT_ERRORBUFFER, errorText);
     setOption(easy, CURLOPT_URL, m_url.c_str());
@@ -234,6 +311,8 @@ void CurlHttpRequest::send() {
     setOption(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBodyBytes));
     setOption(easy, CURLOPT_USERAGENT, "Lumeward/" LUMEWARD_VERSION);
     setOption(easy, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
+    // No cookies and no Referer: libcurl sends neither unless told to.
+    setOption(easy, CURLOPT_HTTPHEADER, requestHeaders.get());
     // HTTP/1.1 keeps the reason phrase that HTTP/2 drops.
     setOption(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     setOption(easy, CURLOPT_HEADERFUNCTION, &onHeaderLine);
@@ -287,16 +366,16 @@ void CurlHttpRequest::send() {
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &responseCode);
     m_status = static_cast<std::int32_t>(responseCode);
     m_statusText = std::move(collector.statusText);
-    m_contentType = std::move(collector.contentType);
-    m_retryAfter = std::move(collector.retryAfter);
+    m_headers = std::move(collector.headers);
+    m_movedTo = std::move(collector.movedTo);
     m_body = std::move(collector.body);
 }
 
 void CurlHttpRequest::clearResponse() {
     m_status = 0;
     m_statusText.clear();
-    m_contentType.clear();
-    m_retryAfter.clear();
+    m_headers.clear();
+    m_movedTo.clear();
     m_body.clear();
 }
 
@@ -308,12 +387,22 @@ std::int32_t CurlHttpRequest::status() const {
     return m_status;
 }
 
-std::string CurlHttpRequest::retryAfter() const {
-    return m_retryAfter;
+std::string CurlHttpRequest::responseHeader(std::string_view name) const {
+    const auto found = std::ranges::find_if(
+        m_headers, [name](const auto& header) { return equalsIgnoringCase(header.first, name); });
+    return found != m_headers.end() ? found->second : std::string();
+}
+
+std::string CurlHttpRequest::movedTo() const {
+    return m_movedTo;
+}
+
+std::string CurlHttpRequest::responseBody() const {
+    return m_body;
 }
 
 std::string CurlHttpRequest::takeResponseText() {
-    return text::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
+    return text::decodeResponseBody(std::exchange(m_body, {}), responseHeader("Content-Type"));
 }
 
 }  // namespace lumeward::feed

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "feed/HttpRequest.h"
 
@@ -22,13 +24,18 @@ struct HttpLimits {
     long maxRedirects = 10;
 };
 
+// A response's headers, name and value, in the order they came.
+using ResponseHeaders = std::vector<std::pair<std::string, std::string>>;
+
 // Sets up libcurl for the whole program, the first time only; call it before
 // starting threads that make requests. Throws ComponentError when libcurl cannot start.
 void initialiseHttp();
 
 // The libcurl request behind all four HTTP component names: HTTP and HTTPS
 // with certificate checks, redirects, compressed bodies and the environment's
-// proxy settings. Failures throw ComponentError with libcurl's code and text.
+// proxy settings, an Accept header that names the feed types first, and
+// neither cookies nor Referer. Failures throw ComponentError with libcurl's
+// code and text.
 class CurlHttpRequest : public HttpRequest {
 public:
     explicit CurlHttpRequest(HttpLimits limits = {});
@@ -39,18 +46,22 @@ public:
               std::string_view password) override;
     void setCredentials(std::string_view user, std::string_view password,
                         CredentialTarget target) override;
+    void setRequestHeader(std::string_view name, std::string_view value) override;
     void send() override;
 
     std::string statusText() const override;
     std::int32_t status() const override;
+    std::string responseBody() const override;
     std::string takeResponseText() override;
-    std::string retryAfter() const override;
+    std::string responseHeader(std::string_view name) const override;
+    std::string movedTo() const override;
 
 private:
     void clearResponse();
 
     HttpLimits m_limits;
     std::string m_url;
+    std::vector<std::string> m_requestHeaders;  // "Name: value"
     std::string m_serverUser, m_serverPassword;
     std::string m_proxyUser, m_proxyPassword;
     bool m_hasServerCredentials = false;
@@ -58,8 +69,8 @@ private:
     bool m_opened = false;
     std::int32_t m_status = 0;
     std::string m_statusText;
-    std::string m_contentType;
-    std::string m_retryAfter;
+    ResponseHeaders m_headers;
+    std::string m_movedTo;
     std::string m_body;
 };
 

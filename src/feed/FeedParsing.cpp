@@ -14,6 +14,12 @@ struct FieldPaths {
 
 namespace {
 
+// Where an entry keeps its id: a child element's text, or an attribute of its own.
+struct IdPlace {
+    const char* element;
+    const char* attribute;
+};
+
 struct KindPaths {
     std::int32_t kind;
     // The document's top, which names the kind also when the feed has no entries.
@@ -23,6 +29,7 @@ struct KindPaths {
     FieldPaths title;
     FieldPaths description;
     DateElements dates;
+    IdPlace id;
 };
 
 // In recognition order. An Atom link without rel is the alternate link
@@ -35,22 +42,34 @@ constexpr std::array<KindPaths, 3> kKinds{{
      {"link", {}},
      {"title", {}},
      {"description", {}},
-     {"pubDate", "dc:date"}},
+     {"pubDate", "dc:date"},
+     {"guid", nullptr}},
     {kRdfFeed,
      "/rdf:RDF",
      "/rdf:RDF/item",
      {"link", {}},
      {"title", {}},
      {"description", {}},
-     {"dc:date", nullptr}},
+     {"dc:date", nullptr},
+     {nullptr, "rdf:about"}},
     {kAtomFeed,
      "/feed",
      "/feed/entry",
      {"link[@rel='alternate']/@href", "link[not(@rel)]/@href"},
      {"title", {}},
      {"content", "summary"},
-     {"published", "updated"}},
+     {"published", "updated"},
+     {"id", nullptr}},
 }};
+
+// By the element's or attribute's name as written, as dates are: far cheaper than a path.
+std::string entryId(const pugi::xml_node& entry, const IdPlace& place) {
+    if (place.attribute != nullptr) {
+        return entry.attribute(place.attribute).value();
+    }
+    const pugi::xml_node element = entry.child(place.element);
+    return element ? XmlDocument::nodeText(element) : std::string();
+}
 
 const KindPaths* pathsOf(std::int32_t kind) {
     for (const auto& paths : kKinds) {
@@ -82,7 +101,8 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
         const auto entries = document.selectNodes(root, paths->items);
         m_items->reserve(m_items->size() + entries.size());
         for (const auto& entry : entries) {
-            m_items->push_back(NewItem(GetNodeText(document, entry.node(), paths->url),
+            m_items->push_back(NewItem(entryId(entry.node(), paths->id),
+                                       GetNodeText(document, entry.node(), paths->url),
                                        GetNodeText(document, entry.node(), paths->title),
                                        GetNodeText(document, entry.node(), paths->description),
                                        GetNodeDate(entry.node(), paths->dates), bAllowHTML));

@@ -4,6 +4,7 @@
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
 #include "text/HtmlCharacterReferences.h"
+#include "text/TextDecoding.h"
 
 namespace lumeward::feed {
 
@@ -40,6 +41,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 // A server that answers "too many requests" is not asked again by the next component.
 constexpr std::int32_t kTooManyRequests = 429;
+constexpr std::int32_t kNotModified = 304;
 
 // The WinHttp calling convention sets credentials separately; every other name
 // passes them to open.
@@ -99,22 +101,31 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
         if (!document) {
             return false;
         }
+        const auto load = [&](std::string&& text) {
+            document->loadXml(std::move(text));
+            if (document->isEmpty()) {
+                RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
+                            document->loadError());
+            }
+        };
         const auto mayTryAnother = [&] {
             return document->isEmpty() && m_lastHttpStatus != kTooManyRequests &&
                    !m_stopToken.stop_requested();
         };
-        for (std::size_t i = 0; i < componentNames.size() && mayTryAnother(); ++i) {
+        const bool mayAsk = m_memory.notAskedBecause.empty();
+        if (!mayAsk && m_memory.kept) {
+            m_memory.fromKeptBody = true;
+            load(CleanFeedText(KeptBodyText()));
+        } else if (!mayAsk) {
+            RecordError(error_numbers::kNotAsked, m_memory.notAskedBecause);
+        }
+        for (std::size_t i = 0; mayAsk && i < componentNames.size() && mayTryAnother(); ++i) {
             auto download = DownloadFeedText(sURL, sUserName, sPassWord, componentNames[i]);
             if (download.gotNoAnswer) {
                 break;  // the other components take the same way to the same server
             }
-            if (!download.text) {
-                continue;
-            }
-            document->loadXml(std::move(*download.text));
-            if (document->isEmpty()) {
-                RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
-                            document->loadError());
+            if (download.text) {
+                load(std::move(*download.text));
             }
         }
         // Whether the stop came before the first request or cut one short.
@@ -123,7 +134,7 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
                         "Stopped before " + std::string(sURL) + " was read");
         }
         const bool parsed = !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
-        return parsed && m_lastHttpStatus == 200;
+        return parsed && (m_lastHttpStatus == 200 || m_memory.fromKeptBody);
     } catch (...) {
         RecordCurrentException();
     }
@@ -143,9 +154,11 @@ std::string FeedReader::StripHTML(std::string_view sString) const {
     return text::decodeCharacterReferences(m_regExp->stripHtml(sString));
 }
 
-FeedItem FeedReader::NewItem(std::string url, std::string title, std::string description,
-                             std::optional<ItemDate> date, bool bAllowHTML) const {
+FeedItem FeedReader::NewItem(std::string id, std::string url, std::string title,
+                             std::string description, std::optional<ItemDate> date,
+                             bool bAllowHTML) const {
     FeedItem item;
+    item.Id(std::move(id));
     item.Date(date);
     item.URL(std::move(url));
     // Titles are often escaped twice ("AT&amp;amp;T"); they hold no mark-up to remove.
@@ -158,6 +171,9 @@ void FeedReader::Clear() {
     m_lastHttpStatus = 0;
     m_lastHttpStatusText.clear();
     m_lastRetryAfter.clear();
+    m_memory.answer = {};
+    m_memory.fromKeptBody = false;
+    m_memory.movedTo.clear();
     m_lastErrorCode = 0;
     m_lastErrorDesc.clear();
     m_feedType = kUnknownFeed;
@@ -183,11 +199,12 @@ FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::st
         } else {
             request->open("GET", sURL, false, sUserName, sPassWord);
         }
+        SendValidators(*request);
         request->send();
         m_lastHttpStatusText = request->statusText();
         m_lastHttpStatus = request->status();
-        m_lastRetryAfter = request->retryAfter();
-        return {CleanFeedText(request->takeResponseText())};
+        m_lastRetryAfter = request->responseHeader("Retry-After");
+        return {CleanFeedText(AnswerText(*request))};
     } catch (const ComponentError& error) {
         RecordError(error.number(), error.what());
         return {std::nullopt, error.gotNoAnswer()};
@@ -195,6 +212,40 @@ FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::st
         RecordCurrentException();
     }
     return {};
+}
+
+void FeedReader::SendValidators(HttpRequest& request) const {
+    // Never without a kept body: a 304 would leave nothing to read.
+    if (!m_memory.kept) {
+        return;
+    }
+    const Validators& validators = m_memory.kept->validators;
+    if (!validators.etag.empty()) {
+        request.setRequestHeader("If-None-Match", validators.etag);
+    }
+    if (!validators.lastModified.empty()) {
+        request.setRequestHeader("If-Modified-Since", validators.lastModified);
+    }
+}
+
+std::string FeedReader::AnswerText(HttpRequest& request) {
+    KeptAnswer& answer = m_memory.answer;
+    answer = {{request.responseHeader("ETag"), request.responseHeader("Last-Modified")}, {}, {}};
+    m_memory.movedTo = request.movedTo();
+    m_memory.fromKeptBody = m_lastHttpStatus == kNotModified && m_memory.kept;
+    if (m_memory.fromKeptBody) {
+        return KeptBodyText();
+    }
+    if (m_memory.keepsAnswers && m_lastHttpStatus == 200 && !answer.validators.empty()) {
+        answer.contentType = request.responseHeader("Content-Type");
+        answer.body = request.responseBody();
+    }
+    return request.takeResponseText();
+}
+
+std::string FeedReader::KeptBodyText() const {
+    std::string body = m_memory.kept->body;
+    return text::decodeResponseBody(std::move(body), m_memory.kept->contentType);
 }
 
 template <class T>

@@ -11,6 +11,7 @@
 
 #include "feed/ComponentRegistry.h"
 #include "feed/FeedItem.h"
+#include "feed/ReadMemory.h"
 
 namespace pugi {
 class xml_node;
@@ -45,7 +46,8 @@ public:
     FeedReader& operator=(const FeedReader&) = delete;
 
     // lType 0 recognises the kind and writes it back; any other value forces it.
-    // True when a document loaded and parsed and the last HTTP status was 200.
+    // True when a document loaded and parsed and the last HTTP status was 200,
+    // or when the kept body of memory() was read instead (a 304, a server not asked).
     bool ReadFeed(std::string_view sURL, std::string_view sUserName, std::string_view sPassWord,
                   std::int32_t& lType, bool bAllowHTML = false);
     bool ReadFeed(std::string_view sURL, std::string_view sUserName = {},
@@ -54,6 +56,9 @@ public:
     const std::string& LastHTTPStatusText() const { return m_lastHttpStatusText; }
     // The last answer's Retry-After header as sent; empty when it had none.
     const std::string& LastRetryAfter() const { return m_lastRetryAfter; }
+    // What the next read takes from earlier ones, and what the last one leaves.
+    ReadMemory& memory() { return m_memory; }
+    const ReadMemory& memory() const { return m_memory; }
     // Once stop is requested, a transfer in flight ends and no other component is tried.
     void setStopToken(std::stop_token token) { m_stopToken = std::move(token); }
     std::int32_t LastErrorCode() const { return m_lastErrorCode; }
@@ -78,6 +83,12 @@ private:
     };
     Download DownloadFeedText(std::string_view sURL, std::string_view sUserName,
                               std::string_view sPassWord, std::string_view componentName);
+    // The kept answer's validators, as If-None-Match and If-Modified-Since.
+    void SendValidators(HttpRequest& request) const;
+    // The answer's text, or the kept body's after a 304; notes what the next read needs.
+    std::string AnswerText(HttpRequest& request);
+    // The kept body decoded as its answer's Content-Type says.
+    std::string KeptBodyText() const;
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
@@ -87,7 +98,7 @@ private:
     // An entry's item, whatever the kind of feed: with HTML removed, the description
     // is StripHTML's text and the title has its character references decoded; with
     // HTML allowed, both stay as the feed wrote them.
-    FeedItem NewItem(std::string url, std::string title, std::string description,
+    FeedItem NewItem(std::string id, std::string url, std::string title, std::string description,
                      std::optional<ItemDate> date, bool bAllowHTML) const;
     std::string GetNodeText(const XmlDocument& document, const pugi::xml_node& context,
                             const FieldPaths& paths);
@@ -101,6 +112,7 @@ private:
     std::int32_t m_lastHttpStatus = 0;
     std::string m_lastHttpStatusText;
     std::string m_lastRetryAfter;
+    ReadMemory m_memory;
     std::stop_token m_stopToken;
     std::int32_t m_lastErrorCode = 0;
     std::string m_lastErrorDesc;

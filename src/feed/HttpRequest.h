@@ -22,15 +22,22 @@ public:
                       std::string_view user, std::string_view password) = 0;
     virtual void setCredentials(std::string_view user, std::string_view password,
                                 CredentialTarget target) = 0;
+    // Adds a header to the request, after open and before send.
+    virtual void setRequestHeader(std::string_view name, std::string_view value) = 0;
     // Returns once the whole response is in.
     virtual void send() = 0;
 
     virtual std::string statusText() const = 0;
     virtual std::int32_t status() const = 0;
+    // The body as it came in, undecoded; call before takeResponseText.
+    virtual std::string responseBody() const = 0;
     // The body decoded to UTF-8; hands the text over, so a second call yields "".
     virtual std::string takeResponseText() = 0;
-    // The last response's Retry-After header as sent; empty when it sent none.
-    virtual std::string retryAfter() const = 0;
+    // The last response's header of that name (any case) as sent; empty when it sent none.
+    virtual std::string responseHeader(std::string_view name) const = 0;
+    // Where the permanent redirects (301, 308) the request followed from its
+    // address, before any temporary one, lead; empty when none did.
+    virtual std::string movedTo() const = 0;
 
     // A stop request ends a send in flight, which then throws.
     void setStopToken(std::stop_token token) { m_stopToken = std::move(token); }

@@ -7,20 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "feed/ReadMemory.h"
 #include "memory/Clock.h"
 #include "memory/StoreFile.h"
 #include "memory/StoreOptions.h"
 
 namespace lumeward::memory {
 
-// A response's validators exactly as the server sent them, quotes and all;
-// never parsed, never made up.
-struct Validators {
-    std::string etag;          // the ETag header's value; empty when it had none
-    std::string lastModified;  // the Last-Modified header's value; empty when it had none
-
-    bool empty() const { return etag.empty() && lastModified.empty(); }
-};
+// Validators are kept exactly as the server sent them.
+using Validators = feed::Validators;
 
 // The response kept for an address: its validators go out as If-None-Match and
 // If-Modified-Since, and on a 304 its body is read as if it had just come in.

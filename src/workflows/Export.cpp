@@ -113,10 +113,11 @@ std::optional<SavedFileFormat> savedFileFormatNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows,
-                                              const std::function<std::string()>& folder,
-                                              const Report& report, SavedFileFormat format) {
-    std::vector<std::filesystem::path> written;
+std::vector<std::filesystem::path> exportRows(
+    const std::vector<ResultRow>& rows, const std::function<std::string()>& folder,
+    const Report& report, SavedFileFormat format,
+    const std::function<void(const ResultRow&, const std::filesystem::path&)>& written) {
+    std::vector<std::filesystem::path> paths;
     std::unordered_map<std::string, std::unordered_set<std::string>> takenByFolder;
     std::uint64_t counter = 1;
     for (const ResultRow& row : rows) {
@@ -165,12 +166,15 @@ std::vector<std::filesystem::path> exportRows(const std::vector<ResultRow>& rows
             complete = false;
         }
         if (complete) {
-            written.emplace_back(path);
+            paths.emplace_back(path);
+            if (written) {
+                written(row, paths.back());
+            }
         } else if (ownFile) {
             removeOwnFile(path, created);
         }
     }
-    return written;
+    return paths;
 }
 
 std::optional<std::string> outputFolderProblem(const std::string& folder) {

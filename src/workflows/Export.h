@@ -19,6 +19,7 @@ struct ResultRow {
     std::string description;
     std::string url;
     std::optional<feed::ItemDate> date = std::nullopt;
+    std::string id = {};  // the feed's id of the item; empty when it gives none
 };
 
 // How a saved file presents its row: "plain", the title, description and link as
@@ -42,11 +43,13 @@ struct ExportFailure {
 // exclusively, and a name that is taken costs a number. Every failed step is
 // passed to report (which may block, as a message box does) and the export goes
 // on with the step its table names. A file it created but could not complete
-// is removed again. Returns the paths written, in order.
+// is removed again. Each file written is passed to written, with its row, once
+// it is complete and closed. Returns the paths written, in order.
 std::vector<std::filesystem::path> exportRows(
     const std::vector<ResultRow>& rows, const std::function<std::string()>& folder,
     const std::function<void(const ExportFailure&)>& report,
-    SavedFileFormat format = SavedFileFormat::Plain);
+    SavedFileFormat format = SavedFileFormat::Plain,
+    const std::function<void(const ResultRow&, const std::filesystem::path&)>& written = {});
 
 // Why nothing can be saved into the folder, as a sentence naming it and the
 // reason; nothing when it is a folder this user may create files in.

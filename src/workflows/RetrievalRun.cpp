@@ -22,6 +22,7 @@ namespace lumeward::workflows {
 namespace {
 
 constexpr std::int32_t kTooManyRequests = 429;
+constexpr std::int32_t kUnavailable = 503;
 // How long a stop waits for the reads in flight before it hands them over as
 // stopped. A transfer ends within a second of a stop, but libcurl waits for a
 // name lookup to finish, which may take much longer.
@@ -42,7 +43,9 @@ std::string statusLine(const feed::FeedReader& reader) {
     if (!reader.LastHTTPStatusText().empty()) {
         text += ' ' + reader.LastHTTPStatusText();
     }
-    if (reader.LastHTTPStatus() == kTooManyRequests && !reader.LastRetryAfter().empty()) {
+    const std::int32_t status = reader.LastHTTPStatus();
+    if ((status == kTooManyRequests || status == kUnavailable) &&
+        !reader.LastRetryAfter().empty()) {
         text += retryAfterText(reader.LastRetryAfter());
     }
     return text;
@@ -67,7 +70,7 @@ struct RetrievalRun::Shared {
     };
     using Claim = std::pair<std::size_t, std::size_t>;  // index, server
 
-    Shared(std::vector<std::string> list, RetrievalLimits given, Handlers calls,
+    Shared(std::vector<std::string> list, RetrievalLimits given, Handlers calls, RunMemory kept,
            std::shared_ptr<const feed::ComponentRegistry> components);
 
     void work(std::size_t worker);
@@ -83,6 +86,7 @@ struct RetrievalRun::Shared {
 
     const std::vector<std::string> addresses;
     const RetrievalLimits limits;
+    const RunMemory memory;
     const std::shared_ptr<const feed::ComponentRegistry> registry;
     std::stop_source stopSource;  // one stop for every read of the run
 
@@ -105,10 +109,12 @@ struct RetrievalRun::Shared {
 };
 
 RetrievalRun::Shared::Shared(std::vector<std::string> list, RetrievalLimits given, Handlers calls,
+                             RunMemory kept,
                              std::shared_ptr<const feed::ComponentRegistry> components)
     : addresses(std::move(list)),
       limits{std::max<std::size_t>(given.jobs, 1), std::max<std::size_t>(given.perServer, 1),
              given.readAhead},
+      memory(std::move(kept)),
       registry(std::move(components)),
       handlers(std::move(calls)) {
     std::map<std::string, std::size_t> byHost;
@@ -130,10 +136,10 @@ RetrievalRun::Shared::Shared(std::vector<std::string> list, RetrievalLimits give
 }
 
 RetrievalRun::RetrievalRun(std::vector<std::string> addresses, RetrievalLimits limits,
-                           Handlers handlers,
+                           Handlers handlers, RunMemory memory,
                            std::shared_ptr<const feed::ComponentRegistry> registry)
     : m_shared(std::make_shared<Shared>(std::move(addresses), limits, std::move(handlers),
-                                        std::move(registry))) {
+                                        std::move(memory), std::move(registry))) {
     // libcurl's set-up is not safe to run on several threads at once.
     feed::initialiseHttp();
     const std::size_t threads = std::min(m_shared->limits.jobs, m_shared->addresses.size());
@@ -197,8 +203,10 @@ void RetrievalRun::Shared::work(std::size_t worker) {
         announceStart(index);
         FeedRead read{index, addresses[index], false, newReader()};
         read.reader->setStopToken(stop);
+        read.heldUntil = recall(memory, read.address, *read.reader);
         std::int32_t type = feed::kUnknownFeed;
         read.ok = read.reader->ReadFeed(read.address, {}, {}, type, false);
+        remember(memory, read.address, read.ok, *read.reader);
         finish(worker, server, std::move(read));
     }
 }
@@ -308,7 +316,7 @@ std::unique_ptr<feed::FeedReader> RetrievalRun::Shared::newReader() const {
 }
 
 void readInOrder(std::vector<std::string> addresses, RetrievalLimits limits,
-                 const std::function<void(FeedRead&)>& consume) {
+                 const std::function<void(FeedRead&)>& consume, RunMemory memory) {
     std::mutex mutex;
     std::condition_variable arrived;
     std::map<std::size_t, FeedRead> done;  // read, not yet consumed
@@ -316,12 +324,16 @@ void readInOrder(std::vector<std::string> addresses, RetrievalLimits limits,
     if (limits.readAhead == 0) {
         limits.readAhead = kReadAheadPerJob * std::max<std::size_t>(limits.jobs, 1);
     }
-    RetrievalRun run(std::move(addresses), limits, {.started = {}, .finished = [&](FeedRead read) {
-                                                        std::lock_guard lock(mutex);
-                                                        const std::size_t index = read.index;
-                                                        done.emplace(index, std::move(read));
-                                                        arrived.notify_one();
-                                                    }});
+    RetrievalRun run(std::move(addresses), limits,
+                     {.started = {},
+                      .finished =
+                          [&](FeedRead read) {
+                              std::lock_guard lock(mutex);
+                              const std::size_t index = read.index;
+                              done.emplace(index, std::move(read));
+                              arrived.notify_one();
+                          }},
+                     std::move(memory));
     for (std::size_t next = 0; next < count; ++next) {
         std::unique_lock lock(mutex);
         arrived.wait(lock, [&] { return done.contains(next); });
@@ -340,7 +352,8 @@ std::vector<RetrievedRow> rowsOf(const FeedRead& read) {
     const auto items = read.reader->FeedItems();
     rows.reserve(items->size());
     for (const auto& item : *items) {
-        rows.push_back({read.address, item.Title(), item.Description(), item.URL(), item.Date()});
+        rows.push_back(
+            {read.address, item.Title(), item.Description(), item.URL(), item.Date(), item.Id()});
     }
     return rows;
 }
@@ -352,7 +365,21 @@ FeedStatus describeRead(const FeedRead& read) {
     const feed::FeedReader& reader = *read.reader;
     if (read.ok) {
         const std::size_t count = reader.FeedItems()->size();
-        return {std::to_string(count) + (count == 1 ? " item" : " items"), {}};
+        std::string items = std::to_string(count) + (count == 1 ? " item" : " items");
+        if (read.heldUntil) {
+            items += ", kept copy: the server " + askedToWait(*read.heldUntil);
+            return {items, items};
+        }
+        if (reader.memory().fromKeptBody) {
+            items += ", not changed";
+        }
+        if (const std::string moved = movedTo(read); !moved.empty()) {
+            return {"Moved to " + moved, "Moved permanently to " + moved + "; " + items};
+        }
+        return {items, {}};
+    }
+    if (read.heldUntil) {
+        return {reader.LastErrorDesc(), reader.LastErrorDesc()};
     }
     const std::int32_t status = reader.LastHTTPStatus();
     if (status != 0 && status != 200) {
@@ -367,6 +394,10 @@ FeedStatus describeRead(const FeedRead& read) {
         return {std::string(words), detail};
     }
     return {reader.LastErrorDesc().empty() ? "Not a feed" : "Could not read", detail};
+}
+
+std::string movedTo(const FeedRead& read) {
+    return read.ok ? read.reader->memory().movedTo : std::string();
 }
 
 }  // namespace lumeward::workflows

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "feed/ItemDates.h"
+#include "memory/Clock.h"
+#include "workflows/RunMemory.h"
 
 namespace lumeward::feed {
 class ComponentRegistry;
@@ -23,6 +25,7 @@ struct RetrievedRow {
     std::string description;
     std::string url;
     std::optional<feed::ItemDate> date = std::nullopt;
+    std::string id = {};  // the feed's id of the item; empty when it gives none
 };
 
 // How many addresses a run reads at once, in all and from one host, and how
@@ -51,6 +54,8 @@ struct FeedRead {
     // What the read found and why it failed; none when the run was stopped
     // before the address was read.
     std::unique_ptr<feed::FeedReader> reader;
+    // The server had asked to wait until then, so it was not asked.
+    std::optional<memory::TimePoint> heldUntil;
 };
 
 // A read's outcome for the address list: a few words, and the whole story.
@@ -62,9 +67,9 @@ struct FeedStatus {
 // Reads a list of addresses side by side, each with its own FeedReader (empty
 // credentials, kind recognised anew, HTML removed): at most limits.jobs at
 // once and limits.perServer from one host (redirects count against the host
-// listed), starting them in list order. The handlers run on the run's own
-// threads, one call at a time; finished is called exactly once per address,
-// also for those a stop leaves unread, and never once the run is destroyed.
+// listed), starting them in list order, with what memory keeps of earlier runs. The handlers run on
+// the run's own threads, one call at a time; finished is called exactly once per address, also for
+// those a stop leaves unread, and never once the run is destroyed.
 class RetrievalRun {
 public:
     struct Handlers {
@@ -73,6 +78,7 @@ public:
     };
 
     RetrievalRun(std::vector<std::string> addresses, RetrievalLimits limits, Handlers handlers,
+                 RunMemory memory = {},
                  std::shared_ptr<const feed::ComponentRegistry> registry = nullptr);
     // Stops, and gives the reads in flight a moment to end. A read that has
     // not ended by then (a name lookup cannot be cut short) is left to end on
@@ -105,11 +111,18 @@ private:
 // addresses per job ahead of the one consumed next, so a slow early feed
 // does not make it hold the rest of the list.
 void readInOrder(std::vector<std::string> addresses, RetrievalLimits limits,
-                 const std::function<void(FeedRead&)>& consume);
+                 const std::function<void(FeedRead&)>& consume, RunMemory memory = {});
 
 // The result rows of a read, one per item in feed order.
 std::vector<RetrievedRow> rowsOf(const FeedRead& read);
 
+// The Status of a read: "20 items"; "20 items, not changed" after a 304;
+// "Moved to NEW ADDRESS" when the feed moved for good; "20 items, kept copy: the
+// server asked to wait until 14:05" when it was not asked; the failure otherwise.
 FeedStatus describeRead(const FeedRead& read);
+
+// Where a feed that was read has moved for good; empty when it has not, or
+// when it could not be read. Never applied by the run itself.
+std::string movedTo(const FeedRead& read);
 
 }  // namespace lumeward::workflows

@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "support/AddressLineCases.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackServer.h"
+#include "support/ScopedHome.h"
 #include "support/TempDir.h"
 
 using namespace lumeward::test;
@@ -23,7 +25,7 @@ const auto batch = [](const Args& args) { return runProgram(LUMEWARD_BATCH_PROGR
 // The feed the tests read, and the line list prints for it from an address. The second item's
 // title makes that line longer than the 64 KiB the writer buffers.
 const std::string kLong(70'000, '2');
-const std::string kFeed = R"(<rss version="2.0"><channel><title>C</title><item>
+const std::string kFeed = R"(<rss version="2.0"><channel><title>C</title><item><guid>tag:e,1</guid>
 <title>"新" \ &amp;</title><link>http://e/1?a&amp;b</link><description>&lt;b&gt;x&lt;/b&gt;
 	y</description><pubDate>Mon, 07 Dec 2026 10:00:00 +0100</pubDate></item><item><title>)" +
                           kLong + "</title></item></channel></rss>";
@@ -31,15 +33,16 @@ std::string line(const std::string& feed) {
     return R"({"feed":")" + feed +
            R"(","ok":true,"type":1,"typeName":"RSS","status":200,)"
            R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[{"url":"http://e/1?a&b",)"
-           R"("title":"\"新\" \\ &","description":"x\n\ty","date":"2026-12-07T09:00:00Z"},)"
-           R"({"url":"","title":")" +
-           kLong + "\",\"description\":\"\",\"date\":null}]}\n";
+           R"("title":"\"新\" \\ &","description":"x\n\ty","date":"2026-12-07T09:00:00Z",)"
+           R"("id":"tag:e,1"},{"url":"","title":")" +
+           kLong + "\",\"description\":\"\",\"date\":null,\"id\":\"\"}]}\n";
 }
 
 class Batch : public testing::Test {
 protected:
     Batch() { server.serve("/feed", 200, kFeed); }
 
+    const ScopedHome home;  // the memory between runs starts empty
     LoopbackServer server;
     // Two addresses of the same feed.
     const std::string a = server.url("/feed"), b = a + "?b";
@@ -110,8 +113,9 @@ TEST_F(Batch, RejectsAWrongCommandLineWithStatusTwoBeforeReadingAnything) {
 
     const auto help = batch({"--help"}), version = batch({"--version"});
     EXPECT_EQ(help.status | version.status, 0);
-    EXPECT_NE(help.out.find("save [--jobs N] [--format plain|page] FOLDER ADDRESS...\n"),
-              std::string::npos)
+    EXPECT_NE(
+        help.out.find("save [--jobs N] [--format plain|page] [--new-only] FOLDER ADDRESS...\n"),
+        std::string::npos)
         << help.out;
     EXPECT_EQ(version.out, "lumeward-batch " LUMEWARD_VERSION "\n");
 }
@@ -211,4 +215,118 @@ TEST_F(Batch, AddressFilesTakeTheAddressLinesByTheRuleOfEveryWayIn) {
         }
         EXPECT_EQ(listed, added) << testing::PrintToString(text);
     }
+}
+
+namespace {
+
+// A feed of items 1 to count, each with its id.
+std::string feedOf(int count) {
+    std::string body = "<rss version=\"2.0\"><channel>";
+    for (int i = 1; i <= count; ++i) {
+        body += "<item><guid>" + std::to_string(i) + "</guid><title>Item " + std::to_string(i) +
+                "</title></item>";
+    }
+    return body + "</channel></rss>";
+}
+
+}  // namespace
+
+TEST_F(Batch, SaveNewOnlyWritesOnlyWhatIsNotSavedAndNamesAFeedThatMoved) {
+    const TempDir dir;
+    const std::string folder = dir.path().string();
+    server.serve("/grow", 200, feedOf(2));
+    const auto grow = server.url("/grow");
+    const auto saved = [&](const Args& args) {
+        const auto result = batch(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return linesOf(result.out).size();
+    };
+    EXPECT_EQ(saved({"save", "--new-only", folder, grow}), 2u);
+    EXPECT_EQ(saved({"save", "--new-only", folder + "/.", grow}), 0u) << "any spelling";
+    server.serve("/grow", 200, feedOf(4));
+    const auto gained = batch({"save", "--new-only", folder, grow});
+    EXPECT_EQ(linesOf(gained.out).size(), 2u);
+    EXPECT_NE(readFile(linesOf(gained.out).front()).find("Item 3"), std::string::npos);
+    EXPECT_EQ(saved({"save", folder, grow}), 4u) << "without --new-only, every item";
+
+    // A move for good is said once, and the items are still read and saved.
+    server.handle("/old", [&](const httplib::Request&, httplib::Response& response) {
+        response.status = 301;
+        response.set_header("Location", grow);
+    });
+    const auto old = server.url("/old");
+    std::filesystem::create_directory(dir.path() / "o");
+    const auto moved = batch({"save", "--new-only", (dir.path() / "o").string(), old});
+    EXPECT_EQ(moved.status, 0);
+    EXPECT_EQ(linesOf(moved.out).size(), 4u);
+    EXPECT_EQ(moved.err, "lumeward-batch: " + old + ": moved permanently to " + grow + "\n");
+    EXPECT_NE(batch({"list", old}).out.find(R"(,"movedTo":")" + grow + R"(","items":[)"),
+              std::string::npos);
+}
+
+TEST_F(Batch, AStoreThatCannotBeUsedGivesOneWarningAndAFirstRun) {
+    const TempDir dir;
+    // clang-format off
+    const std::vector<std::pair<std::filesystem::path, Args>> cases = {
+        {home.path() / "cache/lumeward/cache.sqlite", {"list", a}},
+        {home.path() / "data/lumeward/memory.sqlite", {"save", "--new-only", dir.path(), a}},
+    };
+    // clang-format on
+    for (const auto& [file, args] : cases) {
+        std::filesystem::create_directories(file / "in the way");
+        for (int run = 0; run < 2; ++run) {
+            const auto result = batch(args);
+            EXPECT_EQ(result.status, 0);
+            // Unable to remember, each run is a first run, and says why once.
+            EXPECT_EQ(linesOf(result.out).size(), args[0] == "list" ? 1u : 2u) << result.out;
+            EXPECT_TRUE(result.err.starts_with("lumeward-batch: ") &&
+                        linesOf(result.err).size() == 1 &&
+                        result.err.find(file.string()) != std::string::npos)
+                << result.err;
+        }
+        std::filesystem::remove_all(file);
+    }
+}
+
+TEST_F(Batch, ASaveNewOnlyKilledHalfWayLosesNoItemWhenRunAgain) {
+    constexpr int kItems = 3000;
+    server.serve("/many", 200, feedOf(kItems));
+    const TempDir dir;
+    const auto folder = dir.path() / "out";
+    std::filesystem::create_directory(folder);
+    const auto filesNow = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder), {});
+    };
+    const Args args{"save", "--new-only", folder.string(), server.url("/many")};
+    {
+        ForkedChild child([&](const ForkedChild::Send&) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl(LUMEWARD_BATCH_PROGRAM, LUMEWARD_BATCH_PROGRAM, args[0].c_str(),
+                    args[1].c_str(), args[2].c_str(), args[3].c_str(), nullptr);
+        });
+        // Past the first recorded batch, well before the last file.
+        while (filesNow() < 600) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        child.kill();
+        EXPECT_FALSE(child.wait());
+    }
+    const auto afterKill = filesNow();
+    ASSERT_LT(afterKill, kItems) << "the kill came too late to prove anything";
+    const auto again = batch(args);
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.err, "") << "the store still opens";
+    std::set<std::string> titles;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        const std::string text = readFile(file.path());
+        titles.insert(text.substr(0, text.find('\r')));
+    }
+    for (int i = 1; i <= kItems; ++i) {
+        EXPECT_TRUE(titles.contains("Item " + std::to_string(i))) << "a file for each item";
+    }
+    // Only items whose record the kill cut off are saved twice.
+    EXPECT_LE(filesNow(), kItems + (afterKill % 256) + 256);
+    EXPECT_EQ(batch(args).out, "");
 }

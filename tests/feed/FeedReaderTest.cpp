@@ -286,6 +286,27 @@ TEST_F(FeedReading, DatesEachItemFromItsKindsFields) {
     }
 }
 
+// Each kind's id as written, or none: RSS guid, RDF rdf:about, Atom id; never another's.
+TEST_F(FeedReading, IdentifiesEachItemByItsKindsId) {
+    const std::pair<std::string, std::string> cases[] = {
+        {rss("<item><guid isPermaLink=\"false\"> a&amp;b </guid><id>x</id></item><item/>"),
+         "[ a&b ] [] "},
+        {"<rdf:RDF xmlns:rdf=\"urn:rdf\"><item rdf:about=\"http://e/1\"><guid>x</guid></item>"
+         "<item about=\"y\"/></rdf:RDF>",
+         "[http://e/1] [] "},
+        {"<feed><entry><id>tag:e,1</id></entry><entry><guid>x</guid></entry></feed>",
+         "[tag:e,1] [] "},
+    };
+    for (const auto& [body, expected] : cases) {
+        ASSERT_TRUE(outcome({body, "", "/feed", "", nullptr, 0, false}).starts_with("read"));
+        std::string ids;
+        for (const FeedItem& item : *m_reader.FeedItems()) {
+            ids += "[" + item.Id() + "] ";
+        }
+        EXPECT_EQ(ids, expected) << body;
+    }
+}
+
 // One loader given text after text: only well-formed documents load, and none that refers
 // to a character XML forbids, in text (early or late in a 16-byte block) or in a quoted
 // value, but outside comments, CDATA and instructions.

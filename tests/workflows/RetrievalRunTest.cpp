@@ -238,7 +238,7 @@ TEST(RetrievalRun, StopDuringANameLookupEndsTheReadWithinASecondAndDropsItsLateO
                                        std::lock_guard lock(mutex);
                                        outcomes.push_back(describeRead(read).summary);
                                    }},
-        registry);
+        RunMemory{}, registry);
     ASSERT_TRUE(eventually([] { return lumeward::test::slowLookupsUnderWay() == 1; }));
     const auto begin = std::chrono::steady_clock::now();
     run->stop();
