@@ -376,6 +376,8 @@ void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
                               Dialogs::Icon::Warning);
         },
         format);
+    // What was just saved, or saved meanwhile by another Lumeward, shows as such.
+    markSavedRows();
     m_dialogs.message(this, tr("Lumeward"), tr("Done."));
     m_busy = false;
 }
