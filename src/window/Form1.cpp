@@ -294,6 +294,7 @@ void Form1::PushButton2_Click() {
     }
     m_busy = true;
     setMousePointer(kBusyPointer);
+    m_keptAddresses->flush();
     bool valid = false;
     const int atOnce =
         GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),

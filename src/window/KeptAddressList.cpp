@@ -41,9 +41,7 @@ KeptAddressList::KeptAddressList(ListView& addresses, memory::UserStore& store,
 }
 
 KeptAddressList::~KeptAddressList() {
-    if (m_savePending) {
-        save();
-    }
+    flush();
 }
 
 void KeptAddressList::restore() {
@@ -75,10 +73,10 @@ void KeptAddressList::changed() {
         return;
     }
     m_savePending = true;
-    QMetaObject::invokeMethod(this, &KeptAddressList::save, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &KeptAddressList::flush, Qt::QueuedConnection);
 }
 
-void KeptAddressList::save() {
+void KeptAddressList::flush() {
     if (!m_savePending) {
         return;
     }

@@ -32,10 +32,12 @@ public:
     void restore();
     // Keeps the Status the address at index (from 1) shows now.
     void keepStatus(qsizetype index);
+    // Saves a change still waiting for its turn now: before a run shows its
+    // passing Statuses ("Waiting", "Reading"), which are never kept.
+    void flush();
 
 private:
     void changed();
-    void save();
 
     ListView& m_addresses;
     memory::UserStore& m_store;
