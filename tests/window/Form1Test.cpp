@@ -551,25 +551,25 @@ TEST_F(Form1Test, AStoreThatCannotBeUsedIsOneBoxAndTheWindowWorksAsOnAFirstStart
 TEST_F(Form1Test, ResultsSavedIntoTheOutputFolderStartUncheckedAndFollowIt) {
     memory::UserStore(memory::defaultUserFile())
         .recordSaved(m_out.path(),
-                     memory::itemKey(address(2).toStdString(), "", "https://site.example/2.1",
-                                     "2.1", "About"),
-                     "2.1.html");
+                     memory::itemKey(address(2).toStdString(), "", "https://site.example/2.2",
+                                     "2.2", "About"),
+                     "2.2.html");
     m_form->Text1()->setText(QString::fromStdString(m_out.path().string()) + "/");
     addresses(2);
     click(m_form->PushButton2());
     waitForTheRun();
-    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1 2.2+");
+    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2");
     const ListView& list = *m_form->ListView2();
-    ASSERT_TRUE(list.saved(3));
-    EXPECT_EQ(list.saved(3)->fileName, "2.1.html");
-    EXPECT_NE(list.model()->index(2, 1).data(Qt::ForegroundRole),
+    ASSERT_TRUE(list.saved(4));
+    EXPECT_EQ(list.saved(4)->fileName, "2.2.html");
+    EXPECT_NE(list.model()->index(3, 1).data(Qt::ForegroundRole),
               list.model()->index(1, 1).data(Qt::ForegroundRole));
     m_form->Text1()->setText(QString::fromStdString(m_files.path().string()));
-    EXPECT_TRUE(QTest::qWaitFor([&list] { return !list.saved(3); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&list] { return !list.saved(4); }, 2000));
     EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+");
     click(m_form->PushButton5());
     m_form->Text1()->setText(QString::fromStdString(m_out.path().string()));
-    EXPECT_TRUE(QTest::qWaitFor([&list] { return list.saved(3).has_value(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&list] { return list.saved(4).has_value(); }, 2000));
     EXPECT_EQ(rows(), "1.1 1.2 2.1 2.2");
     click(m_form->PushButton4());
     EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+") << "Check All checks saved rows too";
