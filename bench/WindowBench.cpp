@@ -1,6 +1,7 @@
 // The window under load, as a user meets it: whole runs from "Start Retrieving
 // Data" to "Done.", the longest the event loop waits meanwhile, a stalled server
-// and Stop, and the result list taking rows as a run hands them over.
+// and Stop, the result list taking rows as a run hands them over, and a start
+// with a long kept address list.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -14,7 +15,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
+#include "memory/StorePaths.h"
+#include "memory/UserStore.h"
 #include "support/FeedFarm.h"
 #include "window/Dialogs.h"
 #include "window/Form1.h"
@@ -91,6 +95,7 @@ struct BenchWindow {
         form.setPause([](double) {});
         form.Form_Load();
         form.show();
+        form.ListView1()->clear();  // the list the last window kept
         for (const auto& address : farm.addresses()) {
             form.ListView1()->add(QString::fromStdString(address));
         }
@@ -237,27 +242,57 @@ void loadAddresses(const std::filesystem::path& folder, int lines) {
     Form1 form(dialogs);
     form.Form_Load();
     form.show();
+    form.ListView1()->clear();  // the list the last window kept
     QApplication::processEvents();
     QElapsedTimer clock;
     clock.start();
     form.PushButton6_Click();
     form.ListView1()->repaint();
     QApplication::processEvents();
-    std::printf("address file of %d lines into the shown window: %lld ms, %lld listed\n", lines,
-                static_cast<long long>(clock.elapsed()),
+    std::printf("address file of %d lines into the shown window, kept: %lld ms, %lld listed\n",
+                lines, static_cast<long long>(clock.elapsed()),
                 static_cast<long long>(form.ListView1()->count()));
+}
+
+// The window starting with a remembered list of `addresses` addresses, each with
+// a Status, from its making to the list painted.
+void startWithKeptList(int addresses) {
+    {
+        std::vector<lumeward::memory::KeptAddress> list;
+        for (int i = 0; i < addresses; ++i) {
+            list.push_back({"https://news" + std::to_string(i % 97) + ".example.com/feeds/" +
+                                std::to_string(i) + ".xml",
+                            "20 items", "20 items"});
+        }
+        lumeward::memory::UserStore(lumeward::memory::defaultUserFile()).keepAddresses(list);
+    }
+    BenchDialogs dialogs;
+    QElapsedTimer clock;
+    clock.start();
+    Form1 form(dialogs);
+    form.Form_Load();
+    form.show();
+    form.ListView1()->repaint();
+    QApplication::processEvents();
+    std::printf(
+        "window start with a kept list of %d addresses: %lld ms to the list shown, %lld "
+        "listed\n",
+        addresses, static_cast<long long>(clock.elapsed()),
+        static_cast<long long>(form.ListView1()->count()));
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // Offscreen, with a settings store of its own.
+    // Offscreen, with settings and stores of its own.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     char home[] = "/tmp/lumeward-bench-XXXXXX";
     if (mkdtemp(home) == nullptr) {
         return 1;
     }
     qputenv("XDG_CONFIG_HOME", home);
+    qputenv("XDG_DATA_HOME", home);
+    qputenv("XDG_CACHE_HOME", home);
     QApplication application(argc, argv);
     // The parts to run: those named on the command line, else all.
     const std::pair<std::string_view, std::function<void()>> parts[] = {
@@ -274,6 +309,7 @@ int main(int argc, char* argv[]) {
                  resultList(100'000, paint);
              }
          }},
+        {"start", [] { startWithKeptList(10'000); }},
         {"runs", windowRuns},
         {"stalled", stalledRun},
     };

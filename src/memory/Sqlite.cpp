@@ -53,8 +53,9 @@ Query::~Query() {
 }
 
 Query& Query::bind(int index, std::string_view text) {
-    check(m_statement, sqlite3_bind_text64(m_statement, index, text.data(), text.size(),
-                                           SQLITE_STATIC, SQLITE_UTF8));
+    // An empty view may have no data at all, which SQLite would bind as NULL.
+    check(m_statement, sqlite3_bind_text64(m_statement, index, text.empty() ? "" : text.data(),
+                                           text.size(), SQLITE_STATIC, SQLITE_UTF8));
     return *this;
 }
 

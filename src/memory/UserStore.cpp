@@ -8,7 +8,7 @@ namespace lumeward::memory {
 
 namespace {
 
-constexpr std::array<const char*, 1> kUpgrades = {
+constexpr std::array<const char*, 2> kUpgrades = {
     "CREATE TABLE saved_item ("
     "  folder TEXT NOT NULL,"
     "  item_key TEXT NOT NULL,"
@@ -19,7 +19,10 @@ constexpr std::array<const char*, 1> kUpgrades = {
     "  position INTEGER PRIMARY KEY,"
     "  address TEXT NOT NULL,"
     "  status TEXT NOT NULL,"
-    "  detail TEXT NOT NULL);"};
+    "  detail TEXT NOT NULL);",
+    // The address a read suggests instead: reason 0 for none, else SuggestedAddress::Reason.
+    "ALTER TABLE kept_address ADD COLUMN suggested_reason INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE kept_address ADD COLUMN suggested TEXT NOT NULL DEFAULT '';"};
 
 constexpr StoreKind kUser = {
     "The record of saved items and the address list",
@@ -32,6 +35,25 @@ std::string folderKey(const std::filesystem::path& folder) {
         key.pop_back();
     }
     return key;
+}
+
+std::int64_t reasonOf(const std::optional<SuggestedAddress>& suggested) {
+    return suggested ? static_cast<std::int64_t>(suggested->reason) : 0;
+}
+
+std::string_view addressOf(const std::optional<SuggestedAddress>& suggested) {
+    return suggested ? std::string_view(suggested->address) : std::string_view();
+}
+
+// A reason this program does not know (written by a newer one) suggests nothing.
+std::optional<SuggestedAddress> suggestedOf(std::int64_t reason, std::string_view address) {
+    using Reason = SuggestedAddress::Reason;
+    for (const Reason known : {Reason::Moved, Reason::Found}) {
+        if (reason == static_cast<std::int64_t>(known)) {
+            return SuggestedAddress{known, std::string(address)};
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -90,29 +112,34 @@ void UserStore::keepAddresses(std::span<const KeptAddress> list) {
         Transaction transaction(db);
         db.query("DELETE FROM kept_address").step();
         for (std::size_t position = 0; position < list.size(); ++position) {
+            const KeptAddress& kept = list[position];
             db.query(
-                  "INSERT INTO kept_address (position, address, status, detail) "
-                  "VALUES (?1, ?2, ?3, ?4)")
+                  "INSERT INTO kept_address "
+                  "(position, address, status, detail, suggested_reason, suggested) "
+                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
                 .bind(1, static_cast<std::int64_t>(position))
-                .bind(2, list[position].address)
-                .bind(3, list[position].status)
-                .bind(4, list[position].detail)
+                .bind(2, kept.address)
+                .bind(3, kept.status)
+                .bind(4, kept.detail)
+                .bind(5, reasonOf(kept.suggested))
+                .bind(6, addressOf(kept.suggested))
                 .step();
         }
         transaction.commit();
     });
 }
 
-void UserStore::keepStatus(std::size_t position, std::string_view address, std::string_view status,
-                           std::string_view detail) {
+void UserStore::keepStatus(std::size_t position, const KeptAddress& kept) {
     m_file.use([&](Connection& db) {
         db.query(
-              "UPDATE kept_address SET status = ?3, detail = ?4 "
-              "WHERE position = ?1 AND address = ?2")
+              "UPDATE kept_address SET status = ?3, detail = ?4, suggested_reason = ?5, "
+              "suggested = ?6 WHERE position = ?1 AND address = ?2")
             .bind(1, static_cast<std::int64_t>(position))
-            .bind(2, address)
-            .bind(3, status)
-            .bind(4, detail)
+            .bind(2, kept.address)
+            .bind(3, kept.status)
+            .bind(4, kept.detail)
+            .bind(5, reasonOf(kept.suggested))
+            .bind(6, addressOf(kept.suggested))
             .step();
     });
 }
@@ -120,10 +147,12 @@ void UserStore::keepStatus(std::size_t position, std::string_view address, std::
 std::vector<KeptAddress> UserStore::keptAddresses() {
     std::vector<KeptAddress> list;
     const bool read = m_file.use([&](Connection& db) {
-        auto row = db.query("SELECT address, status, detail FROM kept_address ORDER BY position");
+        auto row = db.query(
+            "SELECT address, status, detail, suggested_reason, suggested FROM kept_address "
+            "ORDER BY position");
         while (row.step()) {
-            list.push_back(
-                {std::string(row.text(0)), std::string(row.text(1)), std::string(row.text(2))});
+            list.push_back({std::string(row.text(0)), std::string(row.text(1)),
+                            std::string(row.text(2)), suggestedOf(row.integer(3), row.text(4))});
         }
     });
     return read ? list : std::vector<KeptAddress>();

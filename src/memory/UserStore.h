@@ -26,11 +26,23 @@ struct SavedMark {
     TimePoint savedAt;
 };
 
+// Another address for a listed feed, as its last read found it: where the feed
+// moved (a permanent redirect), or the feed named by the page the address gave.
+// Offered to the user, never put in place by itself.
+struct SuggestedAddress {
+    enum class Reason { Moved = 1, Found = 2 };
+    Reason reason;
+    std::string address;
+
+    bool operator==(const SuggestedAddress&) const = default;
+};
+
 // An address of the kept list, with its Status after its last read.
 struct KeptAddress {
     std::string address;
     std::string status;  // "20 items", "HTTP 404 Not Found", ...; empty before any read
     std::string detail;  // the Status's tooltip
+    std::optional<SuggestedAddress> suggested = std::nullopt;
 };
 
 // What is the user's: which items were saved into which folder, and the
@@ -62,10 +74,10 @@ public:
 
     // Replaces the kept list with list, in its order, all at once or not at all.
     void keepAddresses(std::span<const KeptAddress> list);
-    // Keeps the Status of the address at position (from 0); nothing when the
-    // kept list holds another address there, as after a change to the list.
-    void keepStatus(std::size_t position, std::string_view address, std::string_view status,
-                    std::string_view detail);
+    // Keeps the Status (status, detail and suggested) of kept.address at position
+    // (from 0); nothing when the kept list holds another address there, as after
+    // a change to the list.
+    void keepStatus(std::size_t position, const KeptAddress& kept);
     // The kept list, in its order.
     std::vector<KeptAddress> keptAddresses();
 

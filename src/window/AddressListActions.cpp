@@ -35,6 +35,8 @@ AddressListActions::AddressListActions(Form1& form, Dialogs& dialogs)
     m_remove = m_menu->addAction(tr("Remove"), &m_form, &Form1::ListView1_DblClick);
     m_copy = m_menu->addAction(tr("Copy Address"), this, &AddressListActions::copyAddress);
     m_paste = m_menu->addAction(tr("Paste Addresses"), this, &AddressListActions::pasteAddresses);
+    // Named by what the read found; shown only for an address it found another for.
+    m_useSuggested = m_menu->addAction(QString(), &m_form, &Form1::useSuggestedAddress);
     m_menu->addSeparator();
     m_save =
         m_menu->addAction(tr("Save Addresses As…"), this, &AddressListActions::saveAddressesAs);
@@ -121,6 +123,14 @@ void AddressListActions::showMenu(const QPoint& position) {
         idle &&
         !workflows::addressesOfText(QGuiApplication::clipboard()->text().toStdString()).empty());
     m_save->setEnabled(idle && list.count() > 0);
+    const auto suggested = selected ? list.suggested(*list.selectedIndex()) : std::nullopt;
+    m_useSuggested->setVisible(suggested.has_value());
+    m_useSuggested->setEnabled(idle);
+    if (suggested) {
+        m_useSuggested->setText(suggested->reason == memory::SuggestedAddress::Reason::Moved
+                                    ? tr("Use New Address")
+                                    : tr("Use Found Address"));
+    }
     m_menu->popup(list.viewport()->mapToGlobal(position));
 }
 

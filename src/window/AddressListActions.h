@@ -14,9 +14,11 @@ class Dialogs;
 class Form1;
 
 // The address list's commands beyond its buttons: a context menu ("Remove",
-// "Copy Address", "Paste Addresses", "Save Addresses As…"), Ctrl+C and Ctrl+V,
-// and links, text or files dropped on the list. Like the window's other
-// commands on the list, each is ignored while the window is busy.
+// "Copy Address", "Paste Addresses", "Save Addresses As…", and for an address
+// whose last read suggested another, "Use New Address" when the feed moved or
+// "Use Found Address" when the page named it), Ctrl+C and Ctrl+V, and links,
+// text or files dropped on the list. Like the window's other commands on the
+// list, each is ignored while the window is busy.
 class AddressListActions : public QObject {
     Q_OBJECT
 
@@ -46,6 +48,7 @@ private:
     QAction* m_remove;
     QAction* m_copy;
     QAction* m_paste;
+    QAction* m_useSuggested;
     QAction* m_save;
 };
 

@@ -12,16 +12,21 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
+#include "memory/StorePaths.h"
+#include "memory/UserStore.h"
 #include "window/AddressEntry.h"
 #include "window/AddressListActions.h"
 #include "window/ButtonKeys.h"
 #include "window/Dialogs.h"
+#include "window/KeptAddressList.h"
 #include "window/ListToolTips.h"
 #include "window/ListView.h"
 #include "window/LoadListFromFile.h"
 #include "window/ResultListActions.h"
 #include "window/RetrievalInWindow.h"
+#include "window/SavedResults.h"
 #include "window/Settings.h"
 #include "window/Twips.h"
 #include "workflows/Export.h"
@@ -45,6 +50,7 @@ constexpr char kExampleFeedAddress[] = "https://feeds.bbci.co.uk/news/rss.xml";
 constexpr int kStatusColumnTwips = 900;
 constexpr int kDefaultFeedsAtOnce = 8;
 constexpr int kMostFeedsAtOnce = 64;
+constexpr int kFolderTypingPauseMs = 300;
 
 QFont arialBold(double points) {
     QFont font(QStringLiteral("Arial"));
@@ -86,6 +92,13 @@ Form1::Form1(Dialogs& dialogs, QWidget* parent)
     setPalette(white);
     setAutoFillBackground(true);
     createControls();
+    m_userStore = std::make_unique<memory::UserStore>(memory::defaultUserFile());
+    m_keptAddresses = std::make_unique<KeptAddressList>(*m_listView1, *m_userStore,
+                                                        [this] { reportStoreFailures(); });
+    m_markSavedRows = new QTimer(this);
+    m_markSavedRows->setSingleShot(true);
+    m_markSavedRows->setInterval(kFolderTypingPauseMs);
+    connect(m_markSavedRows, &QTimer::timeout, this, &Form1::markSavedRows);
     connectHandlers();
     setSaveFailureReport(
         [window = QPointer<Form1>(this)](const QString& path, const QString& reason) {
@@ -226,6 +239,7 @@ void Form1::Form_Load() {
     for (int column = 1; column <= 4; ++column) {
         m_listView2->setColumnWidthTwips(column, widths[column - 1]);
     }
+    m_keptAddresses->restore();
 }
 
 void Form1::PushButton1_Click() {
@@ -280,6 +294,7 @@ void Form1::PushButton2_Click() {
     }
     m_busy = true;
     setMousePointer(kBusyPointer);
+    m_keptAddresses->flush();
     bool valid = false;
     const int atOnce =
         GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
@@ -291,6 +306,8 @@ void Form1::PushButton2_Click() {
     }
     m_retrieval = new RetrievalInWindow(*m_listView1, *m_listView2, limits, this);
     connect(m_retrieval, &RetrievalInWindow::progressed, this, &Form1::setProgress);
+    connect(m_retrieval, &RetrievalInWindow::addressRead, m_keptAddresses.get(),
+            &KeptAddressList::keepStatus);
     connect(m_retrieval, &RetrievalInWindow::finished, this, &Form1::endRetrieval,
             Qt::QueuedConnection);
     m_pushButton2->setText(tr("&Stop Retrieving Data"));
@@ -305,6 +322,7 @@ void Form1::endRetrieval() {
     if (m_closing) {
         return;
     }
+    markSavedRows();
     QString done = stopped ? tr("Stopped.") : tr("Done.");
     if (failed > 0) {
         done += (stopped ? tr("\n\n%1 of %2 feeds were not read; see the Status column.")
@@ -359,6 +377,8 @@ void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
                               Dialogs::Icon::Warning);
         },
         format);
+    // What was just saved, or saved meanwhile by another Lumeward, shows as such.
+    markSavedRows();
     m_dialogs.message(this, tr("Lumeward"), tr("Done."));
     m_busy = false;
 }
@@ -380,6 +400,14 @@ void Form1::PushButton8_Click() {
 void Form1::Text1_Change(const QString& text) {
     SaveSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
                 QStringLiteral("Download Location"), text);
+    // Once the typing pauses: each keystroke names a folder of its own.
+    m_markSavedRows->start();
+}
+
+void Form1::markSavedRows() {
+    m_markSavedRows->stop();
+    markSavedResults(*m_listView2, *m_userStore, std::filesystem::path(toUtf8(m_text1->text())));
+    reportStoreFailures();
 }
 
 void Form1::PushButton4_Click() {
@@ -407,6 +435,42 @@ void Form1::removeSelectedAddress() {
     if (const auto selected = m_listView1->selectedIndex()) {
         m_listView1->remove(*selected);
     }
+}
+
+void Form1::useSuggestedAddress() {
+    const auto selected = m_listView1->selectedIndex();
+    const auto suggested = selected ? m_listView1->suggested(*selected) : std::nullopt;
+    if (m_busy || !suggested) {
+        return;
+    }
+    // The Status was the old address's.
+    m_listView1->setText(*selected, fromUtf8(suggested->address));
+    m_listView1->setSubItem(*selected, 1, {});
+    m_listView1->setItemToolTip(*selected, {});
+    m_listView1->setSuggested(*selected, std::nullopt);
+}
+
+void Form1::reportStoreFailures() {
+    const auto failure = m_userStore->takeWarning();
+    if (!failure) {
+        return;
+    }
+    m_storeFailures << fromUtf8(*failure);
+    if (m_storeFailures.size() > 1) {
+        return;  // joins the box already on its way
+    }
+    // Shown from the event loop: a box opened in the middle of a list change or
+    // a run's update would let further changes in half-way.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const QString text = m_storeFailures.join("\n\n");
+            m_storeFailures.clear();
+            if (!m_closing) {
+                m_dialogs.message(this, tr("Lumeward"), text, Dialogs::Icon::Warning);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void Form1::setMousePointer(int value) {

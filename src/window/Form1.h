@@ -4,13 +4,18 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QGroupBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
+namespace lumeward::memory {
+class UserStore;
+}
 namespace lumeward::workflows {
 enum class SavedFileFormat;
 }
@@ -18,12 +23,18 @@ enum class SavedFileFormat;
 namespace lumeward::window {
 
 class Dialogs;
+class KeptAddressList;
 class ListView;
 class RetrievalInWindow;
 
 // The main window: the feed address list and its two buttons, the retrieval
 // button, the result list with "Check All" and "Uncheck All", the output folder
 // field, the export button and the progress bar.
+//
+// What the user keeps between starts lives in the user's store
+// (memory::defaultUserFile()): the address list with each address's last
+// Status, and the record of saved results. A store that cannot be used is
+// reported in one box, and the window works as on a first start.
 class Form1 : public QWidget {
     Q_OBJECT
 
@@ -33,7 +44,7 @@ public:
     ~Form1() override;
 
     // The window's own load steps, after the start-up's: the output folder from
-    // its setting, then the columns of both lists.
+    // its setting, the columns of both lists, then the kept address list.
     void Form_Load();
 
     ListView* ListView1() const { return m_listView1; }
@@ -71,6 +82,8 @@ public:
     // Removal of the selected address.
     void ListView1_DblClick();
     void ListView1_KeyDown(int keyCode);
+    // Puts the address the selected address's last read suggested in its place.
+    void useSuggestedAddress();
 
     // The custom pointer image, shown over the buttons; none when unset.
     void setMouseIcon(const QCursor& cursor) { m_mouseIcon = cursor; }
@@ -111,8 +124,13 @@ private:
     bool yieldToEvents();
     void removeSelectedAddress();
     void setProgress(double percent);
-    // The end of a run: the message ("Done." or, after a stop, "Stopped."), the
-    // pause, the pointer and the bar.
+    // After a use of the stores: a failure they report is shown once the
+    // current work has returned to the event loop, all in one box.
+    void reportStoreFailures();
+    // Marks the results saved into the output folder before (markSavedResults).
+    void markSavedRows();
+    // The end of a run: the marks of results saved before, the message ("Done."
+    // or, after a stop, "Stopped."), the pause, the pointer and the bar.
     void endRetrieval();
 
     Dialogs& m_dialogs;
@@ -138,6 +156,10 @@ private:
     std::function<void(double)> m_pause;
     std::optional<QCursor> m_mouseIcon;
     bool m_closing = false;
+    std::unique_ptr<memory::UserStore> m_userStore;
+    std::unique_ptr<KeptAddressList> m_keptAddresses;  // after the store: uses it as it ends
+    QStringList m_storeFailures;                       // not yet shown
+    QTimer* m_markSavedRows;                           // after a change of the output folder
 };
 
 }  // namespace lumeward::window

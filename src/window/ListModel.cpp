@@ -1,5 +1,8 @@
 #include "window/ListModel.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include <iterator>
 
 namespace lumeward::window {
@@ -29,6 +32,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::ToolTipRole && index.column() > 0 && !row.toolTip.isEmpty()) {
         return row.toolTip;
+    }
+    if (role == Qt::ForegroundRole && row.saved) {
+        return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
     }
     return {};
 }
@@ -117,6 +123,15 @@ QString ListModel::text(int row) const {
     return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].text : QString();
 }
 
+void ListModel::setText(int row, const QString& text) {
+    if (!hasRow(row)) {
+        return;
+    }
+    m_rows[static_cast<std::size_t>(row)].text = text;
+    const QModelIndex changed = index(row, 0);
+    emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
 QString ListModel::subItem(int row, int k) const {
     if (!hasRow(row) || !hasSubItemColumn(k)) {
         return {};
@@ -145,8 +160,38 @@ void ListModel::setItemToolTip(int row, const QString& text) {
     emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ToolTipRole});
 }
 
+QString ListModel::itemToolTip(int row) const {
+    return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].toolTip : QString();
+}
+
 QDateTime ListModel::date(int row) const {
     return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].date : QDateTime();
+}
+
+std::string ListModel::id(int row) const {
+    return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].id : std::string();
+}
+
+std::optional<SavedAs> ListModel::saved(int row) const {
+    return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].saved : std::nullopt;
+}
+
+void ListModel::setSaved(int row, const std::optional<SavedAs>& saved) {
+    if (!hasRow(row)) {
+        return;
+    }
+    m_rows[static_cast<std::size_t>(row)].saved = saved;
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+std::optional<memory::SuggestedAddress> ListModel::suggested(int row) const {
+    return hasRow(row) ? m_rows[static_cast<std::size_t>(row)].suggested : std::nullopt;
+}
+
+void ListModel::setSuggested(int row, const std::optional<memory::SuggestedAddress>& suggested) {
+    if (hasRow(row)) {
+        m_rows[static_cast<std::size_t>(row)].suggested = suggested;
+    }
 }
 
 bool ListModel::checked(int row) const {

@@ -6,6 +6,7 @@
 #include <QToolTip>
 
 #include "window/ListView.h"
+#include "window/SavedResults.h"
 
 namespace lumeward::window {
 
@@ -72,8 +73,9 @@ private:
         // The date right under the title, when there is one.
         const QString heading =
             QStringList{m_list.subItem(item, 1), localDate(m_list.date(item))}.join('\n').trimmed();
-        QStringList parts{heading, descriptionExcerpt(m_list.subItem(item, 2)),
-                          m_list.subItem(item, 3)};
+        const auto saved = m_list.saved(item);
+        QStringList parts{saved ? savedAsText(*saved) : QString(), heading,
+                          descriptionExcerpt(m_list.subItem(item, 2)), m_list.subItem(item, 3)};
         parts.removeAll(QString());
         return parts.join(QStringLiteral("\n\n"));
     }

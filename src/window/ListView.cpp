@@ -1,6 +1,5 @@
 #include "window/ListView.h"
 
-#include "window/ListModel.h"
 #include "window/Twips.h"
 
 #include <QHeaderView>
@@ -146,6 +145,10 @@ QString ListView::text(qsizetype index) const {
     return m_model->text(toModelPosition(index));
 }
 
+void ListView::setText(qsizetype index, const QString& text) {
+    m_model->setText(toModelPosition(index), text);
+}
+
 QString ListView::subItem(qsizetype index, int k) const {
     return m_model->subItem(toModelPosition(index), k);
 }
@@ -158,8 +161,33 @@ void ListView::setItemToolTip(qsizetype index, const QString& text) {
     m_model->setItemToolTip(toModelPosition(index), text);
 }
 
+QString ListView::itemToolTip(qsizetype index) const {
+    return m_model->itemToolTip(toModelPosition(index));
+}
+
 QDateTime ListView::date(qsizetype index) const {
     return m_model->date(toModelPosition(index));
+}
+
+std::string ListView::id(qsizetype index) const {
+    return m_model->id(toModelPosition(index));
+}
+
+std::optional<SavedAs> ListView::saved(qsizetype index) const {
+    return m_model->saved(toModelPosition(index));
+}
+
+void ListView::setSaved(qsizetype index, const std::optional<SavedAs>& saved) {
+    m_model->setSaved(toModelPosition(index), saved);
+}
+
+std::optional<memory::SuggestedAddress> ListView::suggested(qsizetype index) const {
+    return m_model->suggested(toModelPosition(index));
+}
+
+void ListView::setSuggested(qsizetype index,
+                            const std::optional<memory::SuggestedAddress>& suggested) {
+    m_model->setSuggested(toModelPosition(index), suggested);
 }
 
 bool ListView::checked(qsizetype index) const {

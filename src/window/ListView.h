@@ -5,12 +5,12 @@
 #include <QTableView>
 
 #include <optional>
+#include <string>
 #include <vector>
 
-namespace lumeward::window {
+#include "window/ListModel.h"
 
-class ListModel;
-struct ListRow;
+namespace lumeward::window {
 
 // One report-view list: column headers the user can widen by dragging, rows of
 // a text and sub-item texts, and optionally a check box on every row. Items are
@@ -40,13 +40,23 @@ public:
     void remove(qsizetype index);
     void clear();
     QString text(qsizetype index) const;
+    void setText(qsizetype index, const QString& text);
     // Sub-item k (k >= 1) is shown in column k + 1.
     QString subItem(qsizetype index, int k) const;
     void setSubItem(qsizetype index, int k, const QString& text);
     // The tooltip over the item's sub-items.
     void setItemToolTip(qsizetype index, const QString& text);
+    QString itemToolTip(qsizetype index) const;
     // The date the item was inserted with; invalid when it has none.
     QDateTime date(qsizetype index) const;
+    // The item's id, as inserted; empty when it has none.
+    std::string id(qsizetype index) const;
+    // What was saved of the item before (see ListRow); a saved item shows greyed.
+    std::optional<SavedAs> saved(qsizetype index) const;
+    void setSaved(qsizetype index, const std::optional<SavedAs>& saved);
+    // The address the item's last read suggested instead; none for most.
+    std::optional<memory::SuggestedAddress> suggested(qsizetype index) const;
+    void setSuggested(qsizetype index, const std::optional<memory::SuggestedAddress>& suggested);
     bool checked(qsizetype index) const;
     void setChecked(qsizetype index, bool checked);
     void setAllChecked(bool checked);

@@ -90,6 +90,9 @@ void RetrievalInWindow::apply(workflows::FeedRead& read) {
     const qsizetype address = itemIndex(read.index);
     m_addresses.setSubItem(address, kStatusColumn, fromUtf8(status.summary));
     m_addresses.setItemToolTip(address, fromUtf8(status.detail));
+    // What an earlier read suggested instead is stale now.
+    m_addresses.setSuggested(address, std::nullopt);
+    emit addressRead(address);
     ++m_done;
     if (!read.ok) {
         ++m_failed;

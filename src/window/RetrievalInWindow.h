@@ -41,6 +41,8 @@ public:
 signals:
     // After each feed, from 0 to 100 in steps of one feed.
     void progressed(double percent);
+    // The address at index (from 1) shows the outcome of its read.
+    void addressRead(qsizetype index);
     // Once every address has its outcome.
     void finished();
 

@@ -71,7 +71,7 @@ TEST(StoreSharing, ThreadsOfOneProcessLoseNothing) {
                     cache.hold(key, systemNow() + std::chrono::hours(1));
                     EXPECT_TRUE(cache.kept(key) && cache.heldUntil(key));
                     store.keepAddresses(std::vector<KeptAddress>(3, {key, "", ""}));
-                    store.keepStatus(1, key, "1 item", key);
+                    store.keepStatus(1, {key, "1 item", key});
                 }
             });
         }

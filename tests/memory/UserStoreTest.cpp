@@ -9,6 +9,7 @@
 
 #include "memory/ItemKey.h"
 #include "memory/SettableClock.h"
+#include "memory/Sqlite.h"
 #include "memory/StorePaths.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
@@ -34,7 +35,12 @@ std::string marksOf(UserStore& store, const fs::path& folder,
 std::string listOf(UserStore& store) {
     std::string seen;
     for (const auto& kept : store.keptAddresses()) {
-        seen += kept.address + "|" + kept.status + "|" + kept.detail + "\n";
+        seen += kept.address + "|" + kept.status + "|" + kept.detail;
+        if (kept.suggested) {
+            seen += "|" + std::to_string(static_cast<int>(kept.suggested->reason)) + " " +
+                    kept.suggested->address;
+        }
+        seen += "\n";
     }
     return seen;
 }
@@ -65,24 +71,47 @@ TEST(UserStore, KeepsSavedItemsAndTheAddressListAcrossReopening) {
         store.recordSaved(home.path() / "other", "c", "C.html");
         store.keepAddresses(std::vector<KeptAddress>{{"z", "", ""}, {"old", "", ""}});
         store.keepAddresses(std::vector<KeptAddress>{{b, "", ""}, {a, "", ""}, {b, "", ""}});
-        store.keepStatus(2, b, "20 items", "");
-        store.keepStatus(1, a, "HTTP 404 Not Found", "404 Not Found\nat /feed");
+        const SuggestedAddress moved{SuggestedAddress::Reason::Moved, "http://m.example/"};
+        store.keepStatus(2, {b, "Moved to http://m.example/", "", moved});
+        store.keepStatus(1, {a, "HTTP 404 Not Found", "404 Not Found\nat /feed"});
         // The list changed under them: Statuses for addresses no longer there.
-        store.keepStatus(0, a, "Timed out", "");
-        store.keepStatus(3, b, "Timed out", "");
+        store.keepStatus(0, {a, "Timed out", ""});
+        store.keepStatus(3, {b, "Timed out", ""});
     }
     UserStore store(file, clock.options());
     EXPECT_EQ(marksOf(store, out, keys), "A1.html@0 B.html@5 - A1.html@0 \xc3\xa9.html@5 ");
     EXPECT_EQ(marksOf(store, out.string() + "/.", keys), marksOf(store, out, keys));
     EXPECT_EQ(marksOf(store, "/", keys), "- - - - - ");
     EXPECT_EQ(listOf(store), b + "||\n" + a + "|HTTP 404 Not Found|404 Not Found\nat /feed\n" + b +
-                                 "|20 items|\n");
+                                 "|Moved to http://m.example/||1 http://m.example/\n");
+    // Kept whole with the list, and gone with a later Status.
+    store.keepAddresses(store.keptAddresses());
+    EXPECT_NE(listOf(store).find("|1 http://m.example/"), std::string::npos);
+    store.keepStatus(2, {b, "20 items", ""});
+    EXPECT_EQ(listOf(store).find("|1 "), std::string::npos);
     // Saved again, as a save of every item does: the latest file is what is shown.
     clock.advance(seconds(5));
     store.recordSaved(out, "a", "A2.html");
     EXPECT_EQ(marksOf(store, out, {"a"}), "A2.html@10 ");
     store.keepAddresses({});
     EXPECT_EQ(listOf(store), "");
+    EXPECT_EQ(store.takeWarning(), std::nullopt);
+}
+
+// A list kept by the program before suggestions were kept comes back whole.
+TEST(UserStore, UpgradesAListKeptWithoutSuggestionsInPlace) {
+    const TempDir home;
+    const auto file = home.path() / "memory.sqlite";
+    Connection(file, seconds(1))
+        .execute(
+            "CREATE TABLE kept_address (position INTEGER PRIMARY KEY, address TEXT NOT NULL,"
+            " status TEXT NOT NULL, detail TEXT NOT NULL);"
+            "INSERT INTO kept_address VALUES (0, 'http://a/', '2 items', 'd');"
+            "PRAGMA user_version = 1;");
+    UserStore store(file);
+    EXPECT_EQ(listOf(store), "http://a/|2 items|d\n");
+    store.keepStatus(0, {"http://a/", "Moved", "", {{SuggestedAddress::Reason::Found, "f"}}});
+    EXPECT_EQ(listOf(store), "http://a/|Moved||2 f\n");
     EXPECT_EQ(store.takeWarning(), std::nullopt);
 }
 

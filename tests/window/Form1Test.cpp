@@ -16,6 +16,9 @@
 #include <atomic>
 #include <fstream>
 
+#include "memory/ItemKey.h"
+#include "memory/StorePaths.h"
+#include "memory/UserStore.h"
 #include "support/LoopbackServer.h"
 #include "support/ScopedHome.h"
 #include "support/ScriptedDialogs.h"
@@ -131,6 +134,14 @@ protected:
         return QString::fromStdString(m_servers[0].url("/stall"));
     }
     void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // The program ends, saving what it keeps, and starts again in the same home.
+    void restart() {
+        m_form.reset();
+        m_form = std::make_unique<Form1>(m_dialogs);
+        m_form->Form_Load();
+        m_form->show();
+        QCoreApplication::processEvents();
+    }
     void loadFile(const fs::path& file) {
         m_dialogs.openAnswers.push_back({QString::fromStdString(file.string())});
         m_form->PushButton6_Click();
@@ -482,6 +493,86 @@ TEST_F(Form1Test, EnterPressesButtonsDialogsOpenWhereUsefulAndShowTheWholeExampl
     QtDialogs().inputBox(nullptr, "Lumeward",
                          "Enter website address to add: ", "https://feeds.bbci.co.uk/news/rss.xml");
     EXPECT_EQ(firstShown, 0);
+}
+
+// Every way into the address list is kept, with each address's last Status, in order.
+TEST_F(Form1Test, TheAddressListAndItsStatusesComeBackAfterARestart) {
+    addresses(3);
+    loadFile(m_files.write("list.txt", "http://127.0.0.1:1/none\n"));
+    QCoreApplication::processEvents();
+    m_form->ListView1()->remove(2);
+    click(m_form->PushButton2());
+    waitForTheRun();
+    const QStringList listed = addresses();
+    const QStringList read = statuses();
+    ASSERT_EQ(read.size(), 3);
+    EXPECT_EQ(read.first(), "2 items");
+    restart();
+    EXPECT_EQ(addresses(), listed);
+    EXPECT_EQ(statuses(), read);
+    EXPECT_EQ(m_form->ListView2()->count(), 0) << "the results start empty";
+    // The Statuses of a list changed since the start are kept in their new places.
+    m_form->ListView1()->remove(1);
+    addresses(1);
+    click(m_form->PushButton2());
+    waitForTheRun();
+    restart();
+    const QStringList kept = read.mid(1) << "2 items";
+    EXPECT_EQ(addresses(), listed.mid(1) << address(1));
+    EXPECT_EQ(statuses(), kept);
+    // The end of the program cuts a run short: only the Statuses of reads that ended count.
+    m_form->ListView1()->add(stalledAddress());
+    click(m_form->PushButton2());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return statuses().mid(0, 3) == kept; }, 5000));
+    restart();
+    EXPECT_EQ(statuses(), QStringList(kept) << "");
+}
+
+TEST_F(Form1Test, AStoreThatCannotBeUsedIsOneBoxAndTheWindowWorksAsOnAFirstStart) {
+    const fs::path file = memory::defaultUserFile();
+    m_form.reset();
+    fs::remove(file);
+    fs::create_directories(file);  // a folder in its place
+    restart();
+    addresses(2);
+    click(m_form->PushButton2());
+    waitForTheRun();
+    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+");
+    const QStringList shown = boxes();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].contains(QString::fromStdString(file.string()))) << shown[0].toStdString();
+    EXPECT_EQ(shown[1], "Done.");
+    restart();
+    EXPECT_EQ(addresses(), QStringList()) << "nothing was kept";
+    EXPECT_EQ(boxes().size(), 3) << "one box per start";
+}
+
+// Already saved into the output folder: unchecked and greyed, as the folder says.
+TEST_F(Form1Test, ResultsSavedIntoTheOutputFolderStartUncheckedAndFollowIt) {
+    memory::UserStore(memory::defaultUserFile())
+        .recordSaved(m_out.path(),
+                     memory::itemKey(address(2).toStdString(), "", "https://site.example/2.2",
+                                     "2.2", "About"),
+                     "2.2.html");
+    m_form->Text1()->setText(QString::fromStdString(m_out.path().string()) + "/");
+    addresses(2);
+    click(m_form->PushButton2());
+    waitForTheRun();
+    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2");
+    const ListView& list = *m_form->ListView2();
+    ASSERT_TRUE(list.saved(4));
+    EXPECT_EQ(list.saved(4)->fileName, "2.2.html");
+    EXPECT_NE(list.model()->index(3, 1).data(Qt::ForegroundRole),
+              list.model()->index(1, 1).data(Qt::ForegroundRole));
+    m_form->Text1()->setText(QString::fromStdString(m_files.path().string()));
+    EXPECT_TRUE(QTest::qWaitFor([&list] { return !list.saved(4); }, 2000));
+    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+");
+    click(m_form->PushButton5());
+    m_form->Text1()->setText(QString::fromStdString(m_out.path().string()));
+    EXPECT_TRUE(QTest::qWaitFor([&list] { return list.saved(4).has_value(); }, 2000));
+    EXPECT_EQ(rows(), "1.1 1.2 2.1 2.2");
+    click(m_form->PushButton4());
+    EXPECT_EQ(rows(), "1.1+ 1.2+ 2.1+ 2.2+") << "Check All checks saved rows too";
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <ctime>
 #include <optional>
 
+#include "memory/StorePaths.h"
+#include "memory/UserStore.h"
 #include "support/AddressLineCases.h"
 #include "support/ChildProcess.h"
 #include "support/ScopedHome.h"
@@ -71,6 +73,9 @@ protected:
         QStringList shown;
         EXPECT_TRUE(list.findChild<QMenu*>()->isVisible());
         for (QAction* action : list.findChild<QMenu*>()->actions()) {
+            if (!action->isVisible()) {
+                continue;
+            }
             shown << (action->isEnabled() ? action->text() : "-");
             if (action->text() == command) {
                 action->trigger();
@@ -184,6 +189,34 @@ TEST_F(ListActionsTest, SavedAddressesLoadBackAsOpmlOrTextAndAFailureIsReported)
               "Cannot write " + m_dir.path().string() + "/no/x: No such file or directory");
 }
 
+// Offered on the address whose read suggested another, put in place only when asked, and kept.
+TEST_F(ListActionsTest, UseNewOrFoundAddressReplacesTheAddressAndIsKept) {
+    using Reason = memory::SuggestedAddress::Reason;
+    const struct {
+        Reason reason;
+        std::string command;
+    } cases[] = {{Reason::Moved, "Use New Address"}, {Reason::Found, "Use Found Address"}};
+    for (const auto& [reason, command] : cases) {
+        m_list.clear();
+        m_list.add("http://old/a");
+        m_list.add("http://old/b");
+        m_list.setSubItem(2, 1, "Moved to http://new/b");
+        m_list.setSuggested(2, memory::SuggestedAddress{reason, "http://new/b"});
+        EXPECT_EQ(menu(m_list, 0), "Remove|Copy Address|-||Save Addresses As…") << command;
+        EXPECT_EQ(listed(), "http://old/a http://old/b") << "never in place by itself";
+        const std::string offered = "Remove|Copy Address|-|" + command + "||Save Addresses As…";
+        EXPECT_EQ(menu(m_list, 1, QString::fromStdString(command)), offered);
+        EXPECT_EQ(listed(), "http://old/a http://new/b");
+        EXPECT_EQ(m_list.subItem(2, 1), "") << "the Status was the old address's";
+        EXPECT_EQ(menu(m_list, 1), "Remove|Copy Address|-||Save Addresses As…") << "used up";
+        QCoreApplication::processEvents();
+        const auto kept = memory::UserStore(memory::defaultUserFile()).keptAddresses();
+        ASSERT_EQ(kept.size(), 2u);
+        EXPECT_EQ(kept[1].address, "http://new/b");
+        EXPECT_FALSE(kept[1].suggested);
+    }
+}
+
 TEST_F(ListActionsTest, ResultsOpenOnlyTheirWebLinksByDoubleClickOrMenu) {
     for (int row = 0; row < 6; ++row) {
         // A double-click as the desktop sends it: press, release, double-click, release.
@@ -238,6 +271,13 @@ TEST_F(ListActionsTest, TooltipsShowTheWholeAddressAndTheResult) {
               "five…</p>\n<p>https://site/a</p>");
     EXPECT_EQ(toolTip(m_results, 5, 1).find("</p>\n<p></p>"), std::string::npos)
         << "no link, no empty paragraph";
+    const QDateTime at = QDateTime::fromSecsSinceEpoch(1796637600, Qt::UTC);
+    m_results.setSaved(1, SavedAs{"a.html", at});
+    const QString saved =
+        "<p>Saved as a.html on " + QLocale().toString(at.toLocalTime(), QLocale::ShortFormat);
+    EXPECT_TRUE(
+        toolTip(m_results, 0, 3)
+            .starts_with((saved + "</p>\n<p>Title &lt;b&gt;https://site/a</p>").toStdString()));
 }
 
 // The menu saves web pages; the button saves what the "Saved File Format" setting names.
