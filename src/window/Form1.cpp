@@ -307,10 +307,13 @@ void Form1::endRetrieval() {
     }
     QString done = stopped ? tr("Stopped.") : tr("Done.");
     if (failed > 0) {
-        done += (stopped ? tr("\n\n%1 of %2 feeds were not read; see the Status column.")
-                         : tr("\n\n%1 of %2 feeds could not be read; see the Status column."))
-                    .arg(failed)
-                    .arg(count);
+        // Plural forms follow the feeds that failed ("1 von 5 Feeds wurde nicht gelesen").
+        const int n = static_cast<int>(failed);
+        done +=
+            (stopped
+                 ? tr("\n\n%n of %1 feeds were not read; see the Status column.", nullptr, n)
+                 : tr("\n\n%n of %1 feeds could not be read; see the Status column.", nullptr, n))
+                .arg(count);
     }
     m_dialogs.message(this, tr("Lumeward"), done);
     m_pause(1.0);

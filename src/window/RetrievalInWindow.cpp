@@ -2,6 +2,7 @@
 
 #include "window/ListModel.h"
 #include "window/ListView.h"
+#include "window/StatusText.h"
 
 namespace lumeward::window {
 
@@ -86,10 +87,10 @@ void RetrievalInWindow::apply(const Started& started) {
 }
 
 void RetrievalInWindow::apply(workflows::FeedRead& read) {
-    const auto status = workflows::describeRead(read);
+    const auto [summary, detail] = statusText(workflows::describeRead(read));
     const qsizetype address = itemIndex(read.index);
-    m_addresses.setSubItem(address, kStatusColumn, fromUtf8(status.summary));
-    m_addresses.setItemToolTip(address, fromUtf8(status.detail));
+    m_addresses.setSubItem(address, kStatusColumn, summary);
+    m_addresses.setItemToolTip(address, detail);
     ++m_done;
     if (!read.ok) {
         ++m_failed;

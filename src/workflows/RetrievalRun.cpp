@@ -347,18 +347,22 @@ std::vector<RetrievedRow> rowsOf(const FeedRead& read) {
 
 FeedStatus describeRead(const FeedRead& read) {
     if (!read.reader) {
-        return {"Not read", "The run was stopped before this address was read."};
+        return {"Not read", "The run was stopped before this address was read.",
+                FeedStatus::Kind::NotRead};
     }
     const feed::FeedReader& reader = *read.reader;
     if (read.ok) {
         const std::size_t count = reader.FeedItems()->size();
-        return {std::to_string(count) + (count == 1 ? " item" : " items"), {}};
+        return {std::to_string(count) + (count == 1 ? " item" : " items"),
+                {},
+                FeedStatus::Kind::Items,
+                count};
     }
     const std::int32_t status = reader.LastHTTPStatus();
     if (status != 0 && status != 200) {
         // The server's answer is the whole story; a parse error of its error page is not.
         const std::string line = statusLine(reader);
-        return {line, line};
+        return {line, line, FeedStatus::Kind::ServerAnswer};
     }
     const std::string_view words = feed::failureInFewWords(reader.LastErrorCode());
     const std::string detail =

@@ -53,10 +53,20 @@ struct FeedRead {
     std::unique_ptr<feed::FeedReader> reader;
 };
 
-// A read's outcome for the address list: a few words, and the whole story.
+// A read's outcome for the address list: a few words, and the whole story, in
+// English; kind and items let a window put them into the user's language.
 struct FeedStatus {
+    enum class Kind {
+        Items,         // read: `items` items
+        NotRead,       // the run was stopped before the address was read
+        ServerAnswer,  // the server's status line, in the protocol's own words
+        Failure,       // why the read failed, in a few words
+    };
+
     std::string summary;  // "20 items", "HTTP 404 Not Found", "Timed out", ...
     std::string detail;   // the reader's full error or status text; empty when ok
+    Kind kind = Kind::Failure;
+    std::size_t items = 0;
 };
 
 // Reads a list of addresses side by side, each with its own FeedReader (empty
