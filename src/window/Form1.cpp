@@ -23,6 +23,7 @@
 #include "window/ResultListActions.h"
 #include "window/RetrievalInWindow.h"
 #include "window/Settings.h"
+#include "window/StatusText.h"
 #include "window/Twips.h"
 #include "workflows/Export.h"
 #include "workflows/Pause.h"
@@ -42,7 +43,10 @@ constexpr int kProgressSteps = 10000;
 constexpr char kExampleFeedAddress[] = "https://feeds.bbci.co.uk/news/rss.xml";
 // What the address list's "Status" column is given of its 6480 twips, beside the
 // address column's 5500 and the list's frame.
+constexpr int kAddressColumnTwips = 5500;
 constexpr int kStatusColumnTwips = 900;
+// A cell's text stands this far from the column's edges.
+constexpr int kCellPaddingPixels = 8;
 constexpr int kDefaultFeedsAtOnce = 8;
 constexpr int kMostFeedsAtOnce = 64;
 
@@ -214,10 +218,17 @@ void Form1::connectHandlers() {
 void Form1::Form_Load() {
     m_text1->setText(GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
                                 QStringLiteral("Download Location"), QDir::homePath() + '/'));
+    // The Status column takes what a longer language needs for "99 items" from the
+    // address column.
+    const int statusPixels =
+        m_listView1->fontMetrics().horizontalAdvance(
+            statusText({{}, {}, workflows::FeedStatus::Kind::Items, 99}).summary) +
+        kCellPaddingPixels;
+    const int statusTwips = std::max(kStatusColumnTwips, pixelsToTwips(statusPixels));
     m_listView1->addColumn(tr("Feed URL(s)"));
-    m_listView1->setColumnWidthTwips(1, 5500);
+    m_listView1->setColumnWidthTwips(1, kAddressColumnTwips + kStatusColumnTwips - statusTwips);
     m_listView1->addColumn(tr("Status"));
-    m_listView1->setColumnWidthTwips(2, kStatusColumnTwips);
+    m_listView1->setColumnWidthTwips(2, statusTwips);
     for (const QString& header :
          {tr("Feed URL(s)"), tr("Result(s)"), tr("Description"), QString()}) {
         m_listView2->addColumn(header);

@@ -2,6 +2,7 @@
 // mnemonics that stay unique, and a read's Status in the user's words.
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QStyle>
 
@@ -11,6 +12,7 @@
 #include "feed/ReadFailures.h"
 #include "support/ScriptedDialogs.h"
 #include "window/Form1.h"
+#include "window/ListView.h"
 #include "window/StatusText.h"
 #include "window/Translations.h"
 
@@ -49,7 +51,14 @@ TEST(Translations, EveryCaptionFitsItsControlInEveryLanguage) {
         ASSERT_EQ(translations.language(), QString::fromLatin1(language));
         test::ScriptedDialogs dialogs;
         Form1 form(dialogs);
+        form.Form_Load();
         form.show();
+        ListView& addresses = *form.ListView1();
+        const QString items = statusText({{}, {}, FeedStatus::Kind::Items, 99}).summary;
+        EXPECT_LT(addresses.fontMetrics().horizontalAdvance(items),
+                  addresses.horizontalHeader()->sectionSize(1));
+        EXPECT_EQ(addresses.columnWidthTwips(1) + addresses.columnWidthTwips(2), 6400)
+            << "the two columns share the list's width";
         for (const auto& [text, control] : captionsOf(form)) {
             SCOPED_TRACE(text.toStdString());
             // A button's bevel takes its margin on either side; a frame's title its indent.
