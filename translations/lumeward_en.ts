@@ -15,7 +15,7 @@
 <context>
     <name>lumeward::window::Form1</name>
     <message numerus="yes">
-        <location filename="../src/window/Form1.cpp" line="+314"/>
+        <location filename="../src/window/Form1.cpp" line="+325"/>
         <source>
 
 %n of %1 feeds were not read; see the Status column.</source>

@@ -196,8 +196,8 @@
 <context>
     <name>lumeward::window::Form1</name>
     <message>
-        <location filename="../src/window/Form1.cpp" line="+94"/>
-        <location line="+142"/>
+        <location filename="../src/window/Form1.cpp" line="+98"/>
+        <location line="+149"/>
         <location line="+18"/>
         <location line="+24"/>
         <location line="+40"/>
@@ -207,7 +207,7 @@
         <translation>Lumeward</translation>
     </message>
     <message>
-        <location line="-270"/>
+        <location line="-277"/>
         <source>Settings cannot be saved to %1: %2. The output folder and the start-up picture choice will be forgotten when Lumeward ends.</source>
         <translation>Impossible d’enregistrer les paramètres dans %1&#xa0;: %2. Le dossier de destination et le choix de l’image de démarrage seront oubliés à la fermeture de Lumeward.</translation>
     </message>
@@ -238,12 +238,12 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+177"/>
+        <location line="+184"/>
         <source>&amp;Start Retrieving Data</source>
         <translation>&amp;Récupérer les flux</translation>
     </message>
     <message>
-        <location line="-170"/>
+        <location line="-177"/>
         <source>Move bar to right and out of window to reveal full names.</source>
         <translation>Déplacez le séparateur vers la droite, hors de la fenêtre, pour voir les noms en entier.</translation>
     </message>
@@ -318,7 +318,7 @@
         <translation>Parcourir pour choisir le dossier de destination (Alt+P)</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+48"/>
         <location line="+5"/>
         <source>Feed URL(s)</source>
         <translation>Adresse(s) des flux</translation>
