@@ -30,8 +30,4 @@ Translations::~Translations() {
     QCoreApplication::removeTranslator(&m_window);
 }
 
-QString Translations::language() const {
-    return m_window.language().section(u'_', 0, 0);
-}
-
 }  // namespace lumeward::window

@@ -15,9 +15,6 @@ public:
     Translations(const Translations&) = delete;
     Translations& operator=(const Translations&) = delete;
 
-    // The language the window's texts are in: "de", "fr", "en".
-    QString language() const;
-
 private:
     QTranslator m_window;
     QTranslator m_qt;

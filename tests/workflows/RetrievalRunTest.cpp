@@ -131,14 +131,11 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         {server.url("/none"), {"0 items", "", Items, 0}},
         {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found", ServerAnswer}},
         {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
-                                    "HTTP 429 Too Many Requests; retry after 120 seconds",
-                                    ServerAnswer}},
-        {server.url("/busy"), {"HTTP 503 Service Unavailable", "HTTP 503 Service Unavailable",
-                               ServerAnswer}},
+                                    "HTTP 429 Too Many Requests; retry after 120 seconds", ServerAnswer}},
+        {server.url("/busy"), {"HTTP 503 Service Unavailable", "HTTP 503 Service Unavailable", ServerAnswer}},
         {server.url("/text"), {"Not a feed", "Not well-formed XML: ", Failure}},
         {refused + "/feed", {"Could not connect", "Failed to connect to 127.0.0.1 port ", Failure}},
-        {"gopher://127.0.0.1/feed", {"Not a web address", "Protocol \"gopher\" not supported",
-                                     Failure}},
+        {"gopher://127.0.0.1/feed", {"Not a web address", "Protocol \"gopher\" not supported", Failure}},
     };
     // clang-format on
     std::vector<std::string> addresses;
@@ -151,8 +148,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         const auto [summary, detail, kind, items] = describeRead(reads[i]);
         EXPECT_EQ(summary, cases[i].second.summary);
         EXPECT_TRUE(detail.starts_with(cases[i].second.detail)) << detail;
-        EXPECT_EQ(kind, cases[i].second.kind);
-        EXPECT_EQ(items, cases[i].second.items);
+        EXPECT_EQ(std::pair(kind, items), std::pair(cases[i].second.kind, cases[i].second.items));
         EXPECT_EQ(reads[i].ok, i < 3);
     }
     EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
