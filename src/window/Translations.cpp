@@ -25,9 +25,4 @@ Translations::Translations(const QLocale& locale) {
     }
 }
 
-Translations::~Translations() {
-    QCoreApplication::removeTranslator(&m_qt);
-    QCoreApplication::removeTranslator(&m_window);
-}
-
 }  // namespace lumeward::window

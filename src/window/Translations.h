@@ -11,11 +11,11 @@ namespace lumeward::window {
 class Translations {
 public:
     explicit Translations(const QLocale& locale);
-    ~Translations();
     Translations(const Translations&) = delete;
     Translations& operator=(const Translations&) = delete;
 
 private:
+    // A translator leaves the application as it is destroyed.
     QTranslator m_window;
     QTranslator m_qt;
 };

@@ -21,7 +21,7 @@ namespace {
 using enum workflows::FeedStatus::Kind;
 
 TEST(Translations, CaptionsFitTheirControlsWithMnemonicsOfTheirOwn) {
-    for (const QString language : {"en", "de", "fr"}) {
+    for (const QString language : {"de", "fr", "en"}) {  // English last: the others leave
         const Translations translations{QLocale(language)};
         test::ScriptedDialogs dialogs;
         Form1 form(dialogs);
