@@ -65,6 +65,13 @@ std::string toUtf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
+// What the address list's Status column says most often, whole: before, while
+// and after an address is read.
+QStringList statusColumnWords() {
+    return {RetrievalInWindow::waitingText(), RetrievalInWindow::readingText(),
+            statusText({{}, {}, workflows::FeedStatus::Kind::Items, 99}).summary};
+}
+
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect twips) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -218,13 +225,14 @@ void Form1::connectHandlers() {
 void Form1::Form_Load() {
     m_text1->setText(GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
                                 QStringLiteral("Download Location"), QDir::homePath() + '/'));
-    // The Status column takes what a longer language needs for "99 items" from the
-    // address column.
-    const int statusPixels =
-        m_listView1->fontMetrics().horizontalAdvance(
-            statusText({{}, {}, workflows::FeedStatus::Kind::Items, 99}).summary) +
-        kCellPaddingPixels;
-    const int statusTwips = std::max(kStatusColumnTwips, pixelsToTwips(statusPixels));
+    // The Status column takes what a longer language needs for its usual words
+    // from the address column.
+    int statusPixels = 0;
+    for (const QString& status : statusColumnWords()) {
+        statusPixels = std::max(statusPixels, m_listView1->fontMetrics().horizontalAdvance(status));
+    }
+    const int statusTwips =
+        std::max(kStatusColumnTwips, pixelsToTwips(statusPixels + kCellPaddingPixels));
     m_listView1->addColumn(tr("Feed URL(s)"));
     m_listView1->setColumnWidthTwips(1, kAddressColumnTwips + kStatusColumnTwips - statusTwips);
     m_listView1->addColumn(tr("Status"));

@@ -31,7 +31,7 @@ RetrievalInWindow::RetrievalInWindow(ListView& addresses, ListView& results,
     std::vector<std::string> list;
     for (qsizetype i = 1; i <= m_addresses.count(); ++i) {
         list.push_back(m_addresses.text(i).toStdString());
-        m_addresses.setSubItem(i, kStatusColumn, tr("Waiting"));
+        m_addresses.setSubItem(i, kStatusColumn, waitingText());
         m_addresses.setItemToolTip(i, {});
     }
     m_results.clear();
@@ -83,7 +83,7 @@ void RetrievalInWindow::applyPosted() {
 }
 
 void RetrievalInWindow::apply(const Started& started) {
-    m_addresses.setSubItem(itemIndex(started.index), kStatusColumn, tr("Reading"));
+    m_addresses.setSubItem(itemIndex(started.index), kStatusColumn, readingText());
 }
 
 void RetrievalInWindow::apply(workflows::FeedRead& read) {

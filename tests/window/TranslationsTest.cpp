@@ -12,6 +12,7 @@
 #include "support/ScriptedDialogs.h"
 #include "window/Form1.h"
 #include "window/ListView.h"
+#include "window/RetrievalInWindow.h"
 #include "window/StatusText.h"
 #include "window/Translations.h"
 
@@ -46,9 +47,13 @@ TEST(Translations, CaptionsFitTheirControlsWithMnemonicsOfTheirOwn) {
                                      : !key.isEmpty() && keys.insert(key).second)
                 << text.toStdString();
         }
-        const QString items = statusText({{}, {}, Items, 99}).summary;  // fits the Status column
-        EXPECT_LT(form.ListView1()->fontMetrics().horizontalAdvance(items),
-                  form.ListView1()->horizontalHeader()->sectionSize(1));
+        for (const QString& word :
+             {RetrievalInWindow::waitingText(), RetrievalInWindow::readingText(),
+              statusText({{}, {}, Items, 99}).summary}) {  // the Status column's
+            EXPECT_LT(form.ListView1()->fontMetrics().horizontalAdvance(word),
+                      form.ListView1()->horizontalHeader()->sectionSize(1))
+                << word.toStdString();
+        }
     }
 }
 
