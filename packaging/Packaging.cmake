@@ -50,7 +50,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its SVG plugins at run time, so dpkg-shlibdeps cannot see them: the
 # window's icon is SVG. The window's captions are laid out for Arial's
 # measures, which Liberation Sans shares; Wayland sessions want Qt's plugin.
+# The window's own translations are compiled in; Qt's dialogs and key names
+# speak the user's language with Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-wayland, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -4,8 +4,9 @@
 # user would, and saves a screenshot of the window, "Status" column and all, to
 # docs/window.png, and one of the address list's context menu to
 # docs/address-menu.png. Then shows the start-up
-# picture (docs/splash.png) and the window with docs/skin-sample.qss as its skin
-# (docs/skinned.png), each from a settings and data home of its own.
+# picture (docs/splash.png), the window with docs/skin-sample.qss as its skin
+# (docs/skinned.png) and the window in German (docs/lumeward-de.png), each from a
+# settings and data home of its own.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -52,12 +53,13 @@ export DISPLAY="$display" QT_QPA_PLATFORM=xcb
 sleep 1
 
 # Starts the program with a settings and data home of its own, so a screenshot
-# never touches the user's, and waits for its first visible window: sets
-# window and its X, Y, WIDTH, HEIGHT.
+# never touches the user's, in the language of the locale given (English when
+# none), and waits for its first visible window: sets window and its X, Y,
+# WIDTH, HEIGHT.
 start_program() {
-    local home=$1
+    local home=$1 locale=${2:-en_US.UTF-8}
     HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-        build/bin/lumeward &
+        LANG="$locale" LC_ALL="$locale" LANGUAGE="${locale%%_*}" build/bin/lumeward &
     app=$!
     apps+=("$app")
     window=$(xdotool search --sync --onlyvisible --name '^Lumeward$' | head -n 1)
@@ -138,4 +140,18 @@ add_address "http://127.0.0.1:$port/blog.xml"
 retrieve
 import -window "$window" docs/skinned.png
 echo "wrote docs/skinned.png"
+stop_program
+
+# The window in German, as a user whose desktop speaks German sees it. The
+# buttons stay where they are in every language.
+home=$(mktemp -d)
+mkdir -p "$home/.config"
+printf '[Lumeward]\nShowAgain=1\n' > "$home/.config/Kelvarin.ini"
+start_program "$home" de_DE.UTF-8
+add_address "http://127.0.0.1:$port/news.xml"
+add_address "http://127.0.0.1:$port/old-feed.xml"
+add_address "http://127.0.0.1:$port/blog.xml"
+retrieve
+import -window "$window" docs/lumeward-de.png
+echo "wrote docs/lumeward-de.png"
 stop_program

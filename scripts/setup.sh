@@ -10,7 +10,7 @@ preset="${1:-default}"
 packages=(
     g++ cmake ninja-build pkg-config python3 ca-certificates
     libcurl4-openssl-dev libidn2-dev libpugixml-dev libsqlite3-dev
-    qt6-base-dev qt6-svg-dev fonts-liberation
+    qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools fonts-liberation
     libcli11-dev libgtest-dev libcpp-httplib-dev libbenchmark-dev libxml2-dev
     scdoc mandoc bash-completion desktop-file-utils appstream
 )

@@ -11,6 +11,7 @@
 #include "shell/WindowPlacement.h"
 #include "window/Dialogs.h"
 #include "window/Form1.h"
+#include "window/Translations.h"
 #include "workflows/Pause.h"
 
 int main(int argc, char* argv[]) {
@@ -21,6 +22,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
+    // Before the first text is made, --help's included.
+    const lumeward::window::Translations translations(QLocale::system());
     QApplication::setApplicationName(QStringLiteral("Lumeward"));
     QApplication::setApplicationVersion(QStringLiteral(LUMEWARD_VERSION));
     // Wayland finds the name and icon through the desktop file.
@@ -37,7 +40,10 @@ int main(int argc, char* argv[]) {
             return 1;
         case SingleInstance::Outcome::Alone:
             std::cerr << "lumeward: " << instance.errorString().toStdString()
-                      << "; a second Lumeward will open a window of its own\n";
+                      << QCoreApplication::translate(
+                             "main", "; a second Lumeward will open a window of its own")
+                             .toStdString()
+                      << '\n';
             break;
         case SingleInstance::Outcome::First:
             break;

@@ -28,6 +28,7 @@
 #include "window/RetrievalInWindow.h"
 #include "window/SavedResults.h"
 #include "window/Settings.h"
+#include "window/StatusText.h"
 #include "window/Twips.h"
 #include "workflows/Export.h"
 #include "workflows/Pause.h"
@@ -47,7 +48,10 @@ constexpr int kProgressSteps = 10000;
 constexpr char kExampleFeedAddress[] = "https://feeds.bbci.co.uk/news/rss.xml";
 // What the address list's "Status" column is given of its 6480 twips, beside the
 // address column's 5500 and the list's frame.
+constexpr int kAddressColumnTwips = 5500;
 constexpr int kStatusColumnTwips = 900;
+// A cell's text stands this far from the column's edges.
+constexpr int kCellPaddingPixels = 8;
 constexpr int kDefaultFeedsAtOnce = 8;
 constexpr int kMostFeedsAtOnce = 64;
 constexpr int kFolderTypingPauseMs = 300;
@@ -65,6 +69,13 @@ QString fromUtf8(const std::string& text) {
 
 std::string toUtf8(const QString& text) {
     return text.toUtf8().toStdString();
+}
+
+// What the address list's Status column says most often, whole: before, while
+// and after an address is read.
+QStringList statusColumnWords() {
+    return {RetrievalInWindow::waitingText(), RetrievalInWindow::readingText(),
+            statusText({{}, {}, workflows::FeedStatus::Kind::Items, 99}).summary};
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect twips) {
@@ -227,10 +238,18 @@ void Form1::connectHandlers() {
 void Form1::Form_Load() {
     m_text1->setText(GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
                                 QStringLiteral("Download Location"), QDir::homePath() + '/'));
+    // The Status column takes what a longer language needs for its usual words
+    // from the address column.
+    int statusPixels = 0;
+    for (const QString& status : statusColumnWords()) {
+        statusPixels = std::max(statusPixels, m_listView1->fontMetrics().horizontalAdvance(status));
+    }
+    const int statusTwips =
+        std::max(kStatusColumnTwips, pixelsToTwips(statusPixels + kCellPaddingPixels));
     m_listView1->addColumn(tr("Feed URL(s)"));
-    m_listView1->setColumnWidthTwips(1, 5500);
+    m_listView1->setColumnWidthTwips(1, kAddressColumnTwips + kStatusColumnTwips - statusTwips);
     m_listView1->addColumn(tr("Status"));
-    m_listView1->setColumnWidthTwips(2, kStatusColumnTwips);
+    m_listView1->setColumnWidthTwips(2, statusTwips);
     for (const QString& header :
          {tr("Feed URL(s)"), tr("Result(s)"), tr("Description"), QString()}) {
         m_listView2->addColumn(header);
@@ -325,10 +344,13 @@ void Form1::endRetrieval() {
     markSavedRows();
     QString done = stopped ? tr("Stopped.") : tr("Done.");
     if (failed > 0) {
-        done += (stopped ? tr("\n\n%1 of %2 feeds were not read; see the Status column.")
-                         : tr("\n\n%1 of %2 feeds could not be read; see the Status column."))
-                    .arg(failed)
-                    .arg(count);
+        // Plural forms follow the feeds that failed ("1 von 5 Feeds wurde nicht gelesen").
+        const int n = static_cast<int>(failed);
+        done +=
+            (stopped
+                 ? tr("\n\n%n of %1 feeds were not read; see the Status column.", nullptr, n)
+                 : tr("\n\n%n of %1 feeds could not be read; see the Status column.", nullptr, n))
+                .arg(count);
     }
     m_dialogs.message(this, tr("Lumeward"), done);
     m_pause(1.0);

@@ -2,6 +2,7 @@
 
 #include "window/ListModel.h"
 #include "window/ListView.h"
+#include "window/StatusText.h"
 
 namespace lumeward::window {
 
@@ -30,7 +31,7 @@ RetrievalInWindow::RetrievalInWindow(ListView& addresses, ListView& results,
     std::vector<std::string> list;
     for (qsizetype i = 1; i <= m_addresses.count(); ++i) {
         list.push_back(m_addresses.text(i).toStdString());
-        m_addresses.setSubItem(i, kStatusColumn, tr("Waiting"));
+        m_addresses.setSubItem(i, kStatusColumn, waitingText());
         m_addresses.setItemToolTip(i, {});
     }
     m_results.clear();
@@ -82,14 +83,14 @@ void RetrievalInWindow::applyPosted() {
 }
 
 void RetrievalInWindow::apply(const Started& started) {
-    m_addresses.setSubItem(itemIndex(started.index), kStatusColumn, tr("Reading"));
+    m_addresses.setSubItem(itemIndex(started.index), kStatusColumn, readingText());
 }
 
 void RetrievalInWindow::apply(workflows::FeedRead& read) {
-    const auto status = workflows::describeRead(read);
+    const auto [summary, detail] = statusText(workflows::describeRead(read));
     const qsizetype address = itemIndex(read.index);
-    m_addresses.setSubItem(address, kStatusColumn, fromUtf8(status.summary));
-    m_addresses.setItemToolTip(address, fromUtf8(status.detail));
+    m_addresses.setSubItem(address, kStatusColumn, summary);
+    m_addresses.setItemToolTip(address, detail);
     // What an earlier read suggested instead is stale now.
     m_addresses.setSuggested(address, std::nullopt);
     emit addressRead(address);

@@ -34,6 +34,10 @@ public:
     // marked so; `finished` follows as usual.
     void stop();
 
+    // An address's Status before and while it is read.
+    static QString waitingText() { return tr("Waiting"); }
+    static QString readingText() { return tr("Reading"); }
+
     std::size_t feedCount() const { return m_feedCount; }
     std::size_t failedCount() const { return m_failed; }
     bool wasStopped() const { return m_stopped; }

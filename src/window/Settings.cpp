@@ -1,5 +1,6 @@
 #include "window/Settings.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -41,7 +42,7 @@ QString failureReason(const QString& path) {
         error = EISDIR;
     }
     return error != 0 ? QString::fromStdString(std::generic_category().message(error))
-                      : QStringLiteral("the file could not be written");
+                      : QCoreApplication::translate("Settings", "the file could not be written");
 }
 
 }  // namespace

@@ -360,32 +360,43 @@ std::vector<RetrievedRow> rowsOf(const FeedRead& read) {
 
 FeedStatus describeRead(const FeedRead& read) {
     if (!read.reader) {
-        return {"Not read", "The run was stopped before this address was read."};
+        return {"Not read", "The run was stopped before this address was read.",
+                FeedStatus::Kind::NotRead};
     }
     const feed::FeedReader& reader = *read.reader;
     if (read.ok) {
         const std::size_t count = reader.FeedItems()->size();
-        std::string items = std::to_string(count) + (count == 1 ? " item" : " items");
+        FeedStatus status{std::to_string(count) + (count == 1 ? " item" : " items"),
+                          {},
+                          FeedStatus::Kind::Items,
+                          count};
         if (read.heldUntil) {
-            items += ", kept copy: the server " + askedToWait(*read.heldUntil);
-            return {items, items};
+            status.waitUntil = localClock(*read.heldUntil);
+            status.summary += ", kept copy: the server " + askedToWait(*read.heldUntil);
+            status.detail = status.summary;
+            return status;
         }
         if (reader.memory().fromKeptBody) {
-            items += ", not changed";
+            status.notChanged = true;
+            status.summary += ", not changed";
         }
-        if (const std::string moved = movedTo(read); !moved.empty()) {
-            return {"Moved to " + moved, "Moved permanently to " + moved + "; " + items};
+        if (std::string moved = movedTo(read); !moved.empty()) {
+            status.detail = "Moved permanently to " + moved + "; " + status.summary;
+            status.summary = "Moved to " + moved;
+            status.movedTo = std::move(moved);
         }
-        return {items, {}};
+        return status;
     }
     if (read.heldUntil) {
-        return {reader.LastErrorDesc(), reader.LastErrorDesc()};
+        FeedStatus status{reader.LastErrorDesc(), reader.LastErrorDesc()};
+        status.waitUntil = localClock(*read.heldUntil);
+        return status;
     }
     const std::int32_t status = reader.LastHTTPStatus();
     if (status != 0 && status != 200) {
         // The server's answer is the whole story; a parse error of its error page is not.
         const std::string line = statusLine(reader);
-        return {line, line};
+        return {line, line, FeedStatus::Kind::ServerAnswer};
     }
     const std::string_view words = feed::failureInFewWords(reader.LastErrorCode());
     const std::string detail =

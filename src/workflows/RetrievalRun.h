@@ -58,10 +58,26 @@ struct FeedRead {
     std::optional<memory::TimePoint> heldUntil;
 };
 
-// A read's outcome for the address list: a few words, and the whole story.
+// A read's outcome for the address list: a few words, and the whole story, in
+// English; kind and items let a window put them into the user's language.
 struct FeedStatus {
+    enum class Kind {
+        Items,         // read: `items` items
+        NotRead,       // the run was stopped before the address was read
+        ServerAnswer,  // the server's status line, in the protocol's own words
+        Failure,       // why the read failed, in a few words
+    };
+
     std::string summary;  // "20 items", "HTTP 404 Not Found", "Timed out", ...
     std::string detail;   // the reader's full error or status text; empty when ok
+    Kind kind = Kind::Failure;
+    std::size_t items = 0;
+    // What the memory of earlier runs adds, for a window to word: the items
+    // are the kept copy, unchanged since; a server asked to wait until this
+    // local time ("14:05"), so it was not asked; the feed moved for good.
+    bool notChanged = false;
+    std::string waitUntil{};
+    std::string movedTo{};
 };
 
 // Reads a list of addresses side by side, each with its own FeedReader (empty

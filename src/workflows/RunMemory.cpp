@@ -57,14 +57,18 @@ void remember(const RunMemory& memory, const std::string& address, bool ok,
     left.answer.body = std::string();
 }
 
-std::string askedToWait(memory::TimePoint until) {
-    const std::time_t seconds = until.time_since_epoch().count();
+std::string localClock(memory::TimePoint when) {
+    const std::time_t seconds = when.time_since_epoch().count();
     std::tm local{};
     char text[8] = "?";
     if (::localtime_r(&seconds, &local) != nullptr) {
         std::strftime(text, sizeof text, "%H:%M", &local);
     }
-    return std::string("asked to wait until ") + text;
+    return text;
+}
+
+std::string askedToWait(memory::TimePoint until) {
+    return "asked to wait until " + localClock(until);
 }
 
 }  // namespace lumeward::workflows

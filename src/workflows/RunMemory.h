@@ -34,7 +34,9 @@ std::optional<memory::TimePoint> recall(const RunMemory& memory, const std::stri
 void remember(const RunMemory& memory, const std::string& address, bool ok,
               feed::FeedReader& reader);
 
-// "asked to wait until 14:05", in local time: a wait is at most a day long.
+// "14:05", in local time: a wait is at most a day long.
+std::string localClock(memory::TimePoint when);
+// "asked to wait until 14:05".
 std::string askedToWait(memory::TimePoint until);
 
 }  // namespace lumeward::workflows

@@ -124,17 +124,18 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     const std::string refused =
         "http://127.0.0.1:" + std::to_string(lumeward::test::unusedLoopbackPort());
     // clang-format off
+    using enum FeedStatus::Kind;
     const std::vector<std::pair<std::string, FeedStatus>> cases = {
-        {server.url("/two"), {"2 items", ""}},
-        {server.url("/one"), {"1 item", ""}},
-        {server.url("/none"), {"0 items", ""}},
-        {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found"}},
+        {server.url("/two"), {"2 items", "", Items, 2}},
+        {server.url("/one"), {"1 item", "", Items, 1}},
+        {server.url("/none"), {"0 items", "", Items, 0}},
+        {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found", ServerAnswer}},
         {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
-                                    "HTTP 429 Too Many Requests; retry after 120 seconds"}},
-        {server.url("/busy"), {"HTTP 503 Service Unavailable", "HTTP 503 Service Unavailable"}},
-        {server.url("/text"), {"Not a feed", "Not well-formed XML: "}},
-        {refused + "/feed", {"Could not connect", "Failed to connect to 127.0.0.1 port "}},
-        {"gopher://127.0.0.1/feed", {"Not a web address", "Protocol \"gopher\" not supported"}},
+                                    "HTTP 429 Too Many Requests; retry after 120 seconds", ServerAnswer}},
+        {server.url("/busy"), {"HTTP 503 Service Unavailable", "HTTP 503 Service Unavailable", ServerAnswer}},
+        {server.url("/text"), {"Not a feed", "Not well-formed XML: ", Failure}},
+        {refused + "/feed", {"Could not connect", "Failed to connect to 127.0.0.1 port ", Failure}},
+        {"gopher://127.0.0.1/feed", {"Not a web address", "Protocol \"gopher\" not supported", Failure}},
     };
     // clang-format on
     std::vector<std::string> addresses;
@@ -144,9 +145,11 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     const auto reads = readAll(addresses);
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].first);
-        const auto [summary, detail] = describeRead(reads[i]);
-        EXPECT_EQ(summary, cases[i].second.summary);
-        EXPECT_TRUE(detail.starts_with(cases[i].second.detail)) << detail;
+        const FeedStatus status = describeRead(reads[i]);
+        EXPECT_EQ(status.summary, cases[i].second.summary);
+        EXPECT_TRUE(status.detail.starts_with(cases[i].second.detail)) << status.detail;
+        EXPECT_EQ(std::pair(status.kind, status.items),
+                  std::pair(cases[i].second.kind, cases[i].second.items));
         EXPECT_EQ(reads[i].ok, i < 3);
     }
     EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
