@@ -144,6 +144,30 @@ std::string describeSize(std::size_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+struct UrlDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+struct CurlTextDeleter {
+    void operator()(char* text) const { curl_free(text); }
+};
+
+// The address the exchange ended at, after redirects. libcurl writes the user
+// name and password set for the request into it, which must go no further.
+std::string addressWithoutCredentials(CURL* easy) {
+    const char* effective = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    char* text = nullptr;
+    if (effective == nullptr || !url || curl_url_set(url.get(), CURLUPART_URL, effective, 0) ||
+        curl_url_set(url.get(), CURLUPART_USER, nullptr, 0) ||
+        curl_url_set(url.get(), CURLUPART_PASSWORD, nullptr, 0) ||
+        curl_url_get(url.get(), CURLUPART_URL, &text, 0)) {
+        return {};
+    }
+    const std::unique_ptr<char, CurlTextDeleter> owned(text);
+    return owned.get();
+}
+
 }  // namespace
 
 void initialiseHttp() {
@@ -289,6 +313,7 @@ void CurlHttpRequest::send() {
     m_statusText = std::move(collector.statusText);
     m_contentType = std::move(collector.contentType);
     m_retryAfter = std::move(collector.retryAfter);
+    m_responseAddress = addressWithoutCredentials(easy);
     m_body = std::move(collector.body);
 }
 
@@ -297,6 +322,7 @@ void CurlHttpRequest::clearResponse() {
     m_statusText.clear();
     m_contentType.clear();
     m_retryAfter.clear();
+    m_responseAddress.clear();
     m_body.clear();
 }
 
@@ -310,6 +336,14 @@ std::int32_t CurlHttpRequest::status() const {
 
 std::string CurlHttpRequest::retryAfter() const {
     return m_retryAfter;
+}
+
+std::string CurlHttpRequest::contentType() const {
+    return m_contentType;
+}
+
+std::string CurlHttpRequest::responseAddress() const {
+    return m_responseAddress;
 }
 
 std::string CurlHttpRequest::takeResponseText() {

@@ -45,6 +45,8 @@ public:
     std::int32_t status() const override;
     std::string takeResponseText() override;
     std::string retryAfter() const override;
+    std::string contentType() const override;
+    std::string responseAddress() const override;
 
 private:
     void clearResponse();
@@ -60,6 +62,7 @@ private:
     std::string m_statusText;
     std::string m_contentType;
     std::string m_retryAfter;
+    std::string m_responseAddress;
     std::string m_body;
 };
 

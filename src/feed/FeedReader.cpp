@@ -1,5 +1,6 @@
 #include "feed/FeedReader.h"
 
+#include "feed/FeedDiscovery.h"
 #include "feed/HttpRequest.h"
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
@@ -91,6 +92,24 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
     if (!m_regExp) {
         return false;
     }
+    std::optional<std::string> found;
+    const bool read = ReadAddress(sURL, sUserName, sPassWord, lType, bAllowHTML, &found);
+    if (!found) {
+        return read;
+    }
+    // The feed a page named is read once, and a page it names in turn is not
+    // followed; credentials go only to the server they were given for.
+    const bool mayShare = sameServer(sURL, *found);
+    const bool foundRead =
+        ReadAddress(*found, mayShare ? sUserName : std::string_view(),
+                    mayShare ? sPassWord : std::string_view(), lType, bAllowHTML, nullptr);
+    m_foundAt = std::move(*found);
+    return foundRead;
+}
+
+bool FeedReader::ReadAddress(std::string_view sURL, std::string_view sUserName,
+                             std::string_view sPassWord, std::int32_t& lType, bool bAllowHTML,
+                             std::optional<std::string>* foundFeed) {
     try {
         const auto componentNames = splitComponentList(kHttpComponentList);
         Clear();
@@ -111,7 +130,19 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
             if (!download.text) {
                 continue;
             }
+            // A page is kept aside for the feed it may name, as the XML loader parses in place.
+            std::optional<std::string> page;
+            if (foundFeed && m_lastHttpStatus == 200 &&
+                isWebPage(download.contentType, *download.text)) {
+                page = *download.text;
+            }
             document->loadXml(std::move(*download.text));
+            if (page && RecognisedKind(*document) == kUnknownFeed) {
+                *foundFeed = findFeedAddress(*page, download.address);
+                if (*foundFeed) {
+                    return false;
+                }
+            }
             if (document->isEmpty()) {
                 RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
                             document->loadError());
@@ -161,6 +192,7 @@ void FeedReader::Clear() {
     m_lastErrorCode = 0;
     m_lastErrorDesc.clear();
     m_feedType = kUnknownFeed;
+    m_foundAt.clear();
 }
 
 FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::string_view sUserName,
@@ -187,10 +219,11 @@ FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::st
         m_lastHttpStatusText = request->statusText();
         m_lastHttpStatus = request->status();
         m_lastRetryAfter = request->retryAfter();
-        return {CleanFeedText(request->takeResponseText())};
+        return {CleanFeedText(request->takeResponseText()), false, request->contentType(),
+                request->responseAddress()};
     } catch (const ComponentError& error) {
         RecordError(error.number(), error.what());
-        return {std::nullopt, error.gotNoAnswer()};
+        return {std::nullopt, error.gotNoAnswer(), {}, {}};
     } catch (...) {
         RecordCurrentException();
     }

@@ -62,6 +62,9 @@ public:
     const std::string& ProxyPass() const { return m_proxyPass; }
     void ProxyUser(std::string value) { m_proxyUser = std::move(value); }
     void ProxyPass(std::string value) { m_proxyPass = std::move(value); }
+    // Where the last read found its feed when the address gave a web page that
+    // named one; empty when the address gave the feed itself.
+    const std::string& FoundAt() const { return m_foundAt; }
     std::int32_t FeedType() const { return m_feedType; }
     std::string FeedTypeString() const;
     std::shared_ptr<const FeedItemList> FeedItems() const { return m_items; }
@@ -75,12 +78,20 @@ private:
     struct Download {
         std::optional<std::string> text;  // cleaned; none when the exchange failed
         bool gotNoAnswer = false;         // the server said nothing at all
+        std::string contentType;
+        std::string address;  // where the answer came from, after redirects
     };
+    // One address read as ReadFeed does; with foundFeed, an answer that is a web
+    // page naming a feed sets it to that feed's address and ends the read.
+    bool ReadAddress(std::string_view sURL, std::string_view sUserName, std::string_view sPassWord,
+                     std::int32_t& lType, bool bAllowHTML, std::optional<std::string>* foundFeed);
     Download DownloadFeedText(std::string_view sURL, std::string_view sUserName,
                               std::string_view sPassWord, std::string_view componentName);
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    // The kind the document's root names; kUnknownFeed for none.
+    static std::int32_t RecognisedKind(const XmlDocument& document);
     // The first date, of the child elements named, that names an instant.
     static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
                                                const DateElements& names);
@@ -106,6 +117,7 @@ private:
     std::string m_lastErrorDesc;
     std::shared_ptr<FeedItemList> m_items;
     std::int32_t m_feedType = kUnknownFeed;
+    std::string m_foundAt;
     std::string m_proxyUser;
     std::string m_proxyPass;
 };

@@ -31,6 +31,11 @@ public:
     virtual std::string takeResponseText() = 0;
     // The last response's Retry-After header as sent; empty when it sent none.
     virtual std::string retryAfter() const = 0;
+    // The last response's Content-Type header as sent; empty when it sent none.
+    virtual std::string contentType() const = 0;
+    // The address that gave the last response, after the redirects followed,
+    // without user name and password.
+    virtual std::string responseAddress() const = 0;
 
     // A stop request ends a send in flight, which then throws.
     void setStopToken(std::stop_token token) { m_stopToken = std::move(token); }
