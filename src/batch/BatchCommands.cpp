@@ -36,6 +36,8 @@ constexpr char kFooter[] =
     "and description as text (mark-up removed, character references decoded) and its\n"
     "date (RFC 3339 in UTC, or null). save --format page writes web pages (title, date,\n"
     "paragraphs, link) instead of the plain title, description and link lines.\n"
+    "An ADDRESS that gives a web page is read through the first feed the page names\n"
+    "in a <link rel=\"alternate\">; list's foundAt is that feed's address, else null.\n"
     "\n"
     "Exit status: 0 when every feed was read (and, for save, every file written),\n"
     "1 otherwise, 2 for a usage error.";
@@ -90,6 +92,11 @@ void writeListLine(std::ostream& out, std::string& buffer, std::string_view addr
     appendStringMember(buffer, ",\"statusText\":", reader.LastHTTPStatusText());
     appendNumberMember(buffer, ",\"errorCode\":", reader.LastErrorCode());
     appendStringMember(buffer, ",\"errorDesc\":", reader.LastErrorDesc());
+    if (!reader.FoundAt().empty()) {
+        appendStringMember(buffer, ",\"foundAt\":", reader.FoundAt());
+    } else {
+        buffer += ",\"foundAt\":null";
+    }
     buffer += ",\"items\":[";
     const auto items = reader.FeedItems();
     for (const auto& item : *items) {

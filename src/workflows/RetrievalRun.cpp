@@ -48,6 +48,23 @@ std::string statusLine(const feed::FeedReader& reader) {
     return text;
 }
 
+// Why a read failed: the status line of an answer other than 200, else the reader's error.
+FeedStatus describeFailure(const feed::FeedReader& reader) {
+    const std::int32_t status = reader.LastHTTPStatus();
+    if (status != 0 && status != 200) {
+        // The server's answer is the whole story; a parse error of its error page is not.
+        const std::string line = statusLine(reader);
+        return {line, line};
+    }
+    const std::string_view words = feed::failureInFewWords(reader.LastErrorCode());
+    const std::string detail =
+        reader.LastErrorDesc().empty() ? "Not an RSS, RDF or Atom feed" : reader.LastErrorDesc();
+    if (!words.empty()) {
+        return {std::string(words), detail};
+    }
+    return {reader.LastErrorDesc().empty() ? "Not a feed" : "Could not read", detail};
+}
+
 }  // namespace
 
 FeedRead::FeedRead() = default;
@@ -350,23 +367,19 @@ FeedStatus describeRead(const FeedRead& read) {
         return {"Not read", "The run was stopped before this address was read."};
     }
     const feed::FeedReader& reader = *read.reader;
+    // A web page's address is read through the feed the page names.
+    const std::string foundAt =
+        reader.FoundAt().empty() ? std::string() : "the feed found at " + reader.FoundAt();
     if (read.ok) {
         const std::size_t count = reader.FeedItems()->size();
-        return {std::to_string(count) + (count == 1 ? " item" : " items"), {}};
+        const std::string items = std::to_string(count) + (count == 1 ? " item" : " items");
+        return {foundAt.empty() ? items : items + ", from " + foundAt, {}};
     }
-    const std::int32_t status = reader.LastHTTPStatus();
-    if (status != 0 && status != 200) {
-        // The server's answer is the whole story; a parse error of its error page is not.
-        const std::string line = statusLine(reader);
-        return {line, line};
+    FeedStatus status = describeFailure(reader);
+    if (!foundAt.empty()) {
+        status.detail = "Reading " + foundAt + ": " + status.detail;
     }
-    const std::string_view words = feed::failureInFewWords(reader.LastErrorCode());
-    const std::string detail =
-        reader.LastErrorDesc().empty() ? "Not an RSS, RDF or Atom feed" : reader.LastErrorDesc();
-    if (!words.empty()) {
-        return {std::string(words), detail};
-    }
-    return {reader.LastErrorDesc().empty() ? "Not a feed" : "Could not read", detail};
+    return status;
 }
 
 }  // namespace lumeward::workflows

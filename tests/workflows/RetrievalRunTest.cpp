@@ -116,6 +116,11 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     server.serve("/one", 200, feedOf(1));
     server.serve("/none", 200, feedOf(0));
     server.serve("/text", 200, "Hello", "text/plain");
+    const auto page = [](const char* href) {
+        return std::string("<link rel=alternate type=application/rss+xml href=") + href + ">";
+    };
+    server.serve("/site", 200, page("two"), "text/html");
+    server.serve("/old-site", 200, page("missing"), "text/html");
     server.serve("/busy", 503, "<p>Busy<br></p>", "text/html");
     server.handle("/slow-down", [](auto&, httplib::Response& response) {
         response.status = 429;
@@ -128,6 +133,9 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         {server.url("/two"), {"2 items", ""}},
         {server.url("/one"), {"1 item", ""}},
         {server.url("/none"), {"0 items", ""}},
+        {server.url("/site"), {"2 items, from the feed found at " + server.url("/two"), ""}},
+        {server.url("/old-site"), {"HTTP 404 Not Found", "Reading the feed found at " +
+                                   server.url("/missing") + ": HTTP 404 Not Found"}},
         {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found"}},
         {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
                                     "HTTP 429 Too Many Requests; retry after 120 seconds"}},
@@ -147,7 +155,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         const auto [summary, detail] = describeRead(reads[i]);
         EXPECT_EQ(summary, cases[i].second.summary);
         EXPECT_TRUE(detail.starts_with(cases[i].second.detail)) << detail;
-        EXPECT_EQ(reads[i].ok, i < 3);
+        EXPECT_EQ(reads[i].ok, i < 4);
     }
     EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
     EXPECT_EQ(server.hits("/busy"), 4) << "every other failure tries the next component";
