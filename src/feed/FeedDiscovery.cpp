@@ -1,6 +1,7 @@
 #include "feed/FeedDiscovery.h"
 
 #include <libxml/HTMLparser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/uri.h>
 
 #include <algorithm>
@@ -13,16 +14,12 @@ namespace lumeward::feed {
 
 namespace {
 
-struct DocumentDeleter {
-    void operator()(xmlDoc* document) const { xmlFreeDoc(document); }
-};
 struct TextDeleter {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
 struct UriDeleter {
     void operator()(xmlURI* uri) const { xmlFreeURI(uri); }
 };
-using Document = std::unique_ptr<xmlDoc, DocumentDeleter>;
 using Text = std::unique_ptr<xmlChar, TextDeleter>;
 using Uri = std::unique_ptr<xmlURI, UriDeleter>;
 
@@ -73,19 +70,6 @@ constexpr std::array<std::string_view, 17> kHtmlStarts = {"<!doctype html",
 void initialiseParser() {
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
-}
-
-std::string_view textOf(const Text& text) {
-    return text ? std::string_view(reinterpret_cast<const char*>(text.get())) : std::string_view();
-}
-
-Text attribute(const xmlNode* element, const char* name) {
-    return Text(xmlGetProp(element, reinterpret_cast<const xmlChar*>(name)));
-}
-
-bool isElement(const xmlNode* node, std::string_view name) {
-    return node->type == XML_ELEMENT_NODE &&
-           reinterpret_cast<const char*>(node->name) == name;  // the parser writes lower case
 }
 
 bool holdsAlternate(std::string_view rel) {
@@ -141,7 +125,7 @@ std::string resolved(std::string_view href, const std::string& base) {
     const std::string reference = uriReference(href);
     const Text address(xmlBuildURI(reinterpret_cast<const xmlChar*>(reference.c_str()),
                                    reinterpret_cast<const xmlChar*>(base.c_str())));
-    return std::string(textOf(address));
+    return address ? std::string(reinterpret_cast<const char*>(address.get())) : std::string();
 }
 
 Uri parsedUri(std::string_view address) {
@@ -165,18 +149,80 @@ int portOf(const xmlURI& uri) {
     return uri.scheme != nullptr && equalsIgnoringCase(uri.scheme, "https") ? 443 : 80;
 }
 
-// The next node in document order, without recursion: the page may nest deeply.
-const xmlNode* nextNode(const xmlNode* node) {
-    if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
-        return node->children;
-    }
-    while (node != nullptr && node->next == nullptr) {
-        node = node->parent;
-        if (node != nullptr && node->type != XML_ELEMENT_NODE) {
-            return nullptr;  // back at the document
+constexpr int kMaxOpenElements = 256;
+
+struct ParserContextDeleter {
+    void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
+};
+using ParserContext = std::unique_ptr<htmlParserCtxt, ParserContextDeleter>;
+
+// What the parser has found so far. A <base href> counts when it comes before
+// the body or before the feed's link, as it should in a page.
+struct LinkSearch {
+    std::size_t lastLinkTag = 0;  // where the page's last "<link" starts
+    std::optional<std::string> base;
+    std::optional<std::string> feedHref;
+    bool inBody = false;
+};
+
+// Where the last "<link" (any case) starts: a link element comes only from
+// such a tag, so the parser need go no further. npos when there is none.
+std::size_t lastLinkTag(std::string_view page) {
+    for (auto at = page.rfind('<'); at != std::string_view::npos;
+         at = at == 0 ? std::string_view::npos : page.rfind('<', at - 1)) {
+        if (equalsIgnoringCase(page.substr(at + 1, 4), "link")) {
+            return at;
         }
     }
-    return node != nullptr ? node->next : nullptr;
+    return std::string_view::npos;
+}
+
+std::string_view text(const xmlChar* value) {
+    return value != nullptr ? std::string_view(reinterpret_cast<const char*>(value))
+                            : std::string_view();
+}
+
+// The value of the attribute named (in lower case, as the parser writes names).
+std::optional<std::string_view> attribute(const xmlChar** attributes, std::string_view name) {
+    for (; attributes != nullptr && attributes[0] != nullptr; attributes += 2) {
+        if (text(attributes[0]) == name) {
+            return text(attributes[1]);
+        }
+    }
+    return std::nullopt;
+}
+
+void onStartElement(void* parserContext, const xmlChar* elementName, const xmlChar** attributes) {
+    auto* const context = static_cast<htmlParserCtxt*>(parserContext);
+    // An end tag makes the parser look through the open elements, so their number
+    // is bounded as libxml2 bounds it when it builds a tree; a page this deep ends here.
+    if (context->nameNr > kMaxOpenElements) {
+        xmlStopParser(context);
+        return;
+    }
+    auto& search = *static_cast<LinkSearch*>(context->_private);
+    const std::string_view name = text(elementName);
+    if (name == "base" && !search.base) {
+        if (const auto href = attribute(attributes, "href")) {
+            search.base = std::string(*href);
+        }
+    } else if (name == "link" && !search.feedHref) {
+        const auto href = attribute(attributes, "href");
+        if (href && !trimmed(*href).empty() &&
+            holdsAlternate(attribute(attributes, "rel").value_or("")) &&
+            namesFeedType(attribute(attributes, "type").value_or(""))) {
+            search.feedHref = std::string(*href);
+        }
+    } else if (name == "body") {
+        search.inBody = true;
+    }
+    // The parser may start html, head and body of itself while it reads a link's tag.
+    const bool mayBeImplied = name == "html" || name == "head" || name == "body";
+    const bool pastLastLink =
+        !mayBeImplied && static_cast<std::size_t>(xmlByteConsumed(context)) > search.lastLinkTag;
+    if (pastLastLink || (search.feedHref && (search.inBody || search.base))) {
+        xmlStopParser(context);
+    }
 }
 
 }  // namespace
@@ -203,40 +249,36 @@ bool isWebPage(std::string_view contentType, std::string_view text) {
 }
 
 std::optional<std::string> findFeedAddress(std::string_view page, std::string_view pageAddress) {
-    if (page.size() > INT_MAX) {
+    const std::size_t lastLink = lastLinkTag(page);
+    if (lastLink == std::string_view::npos || page.size() > INT_MAX) {
         return std::nullopt;
     }
     initialiseParser();
-    // The text is UTF-8 already: a <meta charset> must not switch the parser to another.
-    const Document document(htmlReadMemory(
-        page.data(), static_cast<int>(page.size()), nullptr, "UTF-8",
-        HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC));
-    if (!document) {
+    const ParserContext context(
+        htmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
+    if (!context) {
         return std::nullopt;
     }
-    std::optional<std::string> base;
-    std::string feedHref;
-    bool foundFeed = false;
-    for (const xmlNode* node = xmlDocGetRootElement(document.get());
-         node != nullptr && (!base || !foundFeed); node = nextNode(node)) {
-        if (!base && isElement(node, "base")) {
-            if (const Text href = attribute(node, "href")) {
-                base = std::string(textOf(href));
-            }
-        } else if (!foundFeed && isElement(node, "link")) {
-            const Text href = attribute(node, "href");
-            if (!trimmed(textOf(href)).empty() && holdsAlternate(textOf(attribute(node, "rel"))) &&
-                namesFeedType(textOf(attribute(node, "type")))) {
-                feedHref = textOf(href);
-                foundFeed = true;
-            }
-        }
-    }
-    if (!foundFeed) {
+    // The parser reports elements only, and builds no tree: a page's feed link
+    // is found in the time it takes to read the page once.
+    xmlSAXHandler handler{};
+    handler.startElement = onStartElement;
+    handler.initialized = 1;
+    *context->sax = handler;
+    LinkSearch search;
+    search.lastLinkTag = lastLink;
+    context->_private = &search;
+    // The text is UTF-8 already: a <meta charset> must not switch the parser to another.
+    xmlSwitchEncoding(context.get(), XML_CHAR_ENCODING_UTF8);
+    htmlCtxtUseOptions(context.get(), HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                          HTML_PARSE_IGNORE_ENC);
+    htmlParseDocument(context.get());
+    if (!search.feedHref) {
         return std::nullopt;
     }
     const std::string pageBase(pageAddress);
-    std::string address = resolved(feedHref, base ? resolved(*base, pageBase) : pageBase);
+    const std::string address =
+        resolved(*search.feedHref, search.base ? resolved(*search.base, pageBase) : pageBase);
     if (!isWebAddress(address)) {
         return std::nullopt;
     }

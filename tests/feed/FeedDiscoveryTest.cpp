@@ -43,6 +43,9 @@ TEST(FeedDiscovery, FindsTheFirstFeedLinkResolvedAgainstBaseAndPage) {
         {link("rel=alternate type=application/rdf+xml href=r"), "http://example.org/blog/r"},
         {link("rel=alternate type=application/feed+json href=j"), "http://example.org/blog/j"},
         {"<body><p>" + rssLink("in-body"), "http://example.org/blog/in-body"},
+        {link("rel=stylesheet href=s") + "<LINK rel=alternate type=application/rss+xml href=up>" +
+             "<script>'<link'</script><p>",
+         "http://example.org/blog/up"},
         {"<p>" + std::string(50000, 'x') + std::string(20000, '<') + rssLink("late"),
          "http://example.org/blog/late"},
         {"<p>no link</p>", ""},
@@ -54,7 +57,7 @@ TEST(FeedDiscovery, FindsTheFirstFeedLinkResolvedAgainstBaseAndPage) {
     for (const Case& c : cases) {
         EXPECT_EQ(findFeedAddress(c.page, kPage).value_or(""), c.expected) << c.page.substr(0, 200);
     }
-    // The parser stops at its nesting limit (256), so a link deeper down is not reached.
+    // The parser stops past 256 open elements, so a link deeper down is not reached.
     std::string nested;
     for (int i = 0; i < 100000; ++i) {
         nested += "<div>";
