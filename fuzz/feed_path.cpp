@@ -7,8 +7,8 @@
 #include "feed/ComponentRegistry.h"
 #include "feed/FeedReader.h"
 #include "feed/HttpRequest.h"
-#include "text/TextDecoding.h"
 #include "support/FuzzChecks.h"
+#include "text/TextDecoding.h"
 
 namespace {
 
@@ -31,6 +31,8 @@ public:
         return text::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
     }
     std::string retryAfter() const override { return {}; }
+    std::string contentType() const override { return m_contentType; }
+    std::string responseAddress() const override { return "http://fuzz.invalid/feed"; }
 
 private:
     std::string m_body;
