@@ -116,11 +116,10 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     server.serve("/one", 200, feedOf(1));
     server.serve("/none", 200, feedOf(0));
     server.serve("/text", 200, "Hello", "text/plain");
-    const auto page = [](const char* href) {
-        return std::string("<link rel=alternate type=application/rss+xml href=") + href + ">";
-    };
-    server.serve("/site", 200, page("two"), "text/html");
-    server.serve("/old-site", 200, page("missing"), "text/html");
+    server.serve("/site", 200, "<link rel=alternate type=application/rss+xml href=two>",
+                 "text/html");
+    server.serve("/old-site", 200, "<link rel=alternate type=application/rss+xml href=missing>",
+                 "text/html");
     server.serve("/busy", 503, "<p>Busy<br></p>", "text/html");
     server.handle("/slow-down", [](auto&, httplib::Response& response) {
         response.status = 429;
