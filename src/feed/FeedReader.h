@@ -46,6 +46,8 @@ public:
 
     // lType 0 recognises the kind and writes it back; any other value forces it.
     // True when a document loaded and parsed and the last HTTP status was 200.
+    // An address that gives a web page naming a feed is read through that feed
+    // (FoundAt, FeedDiscovery.h).
     bool ReadFeed(std::string_view sURL, std::string_view sUserName, std::string_view sPassWord,
                   std::int32_t& lType, bool bAllowHTML = false);
     bool ReadFeed(std::string_view sURL, std::string_view sUserName = {},

@@ -66,7 +66,8 @@ TEST(FeedDiscovery, FindsTheFirstFeedLinkResolvedAgainstBaseAndPage) {
 TEST(FeedDiscovery, TellsPagesByContentTypeOrTheirStart) {
     EXPECT_TRUE(isWebPage("Text/HTML; charset=utf-8", "<rss>"));
     EXPECT_TRUE(isWebPage("application/xhtml+xml", ""));
-    EXPECT_TRUE(isWebPage("", "\xEF\xBB\xBF \n<HTML lang=en>"));
+    EXPECT_TRUE(isWebPage("", "\xEF\xBB\xBF<HTML lang=en>"));
+    EXPECT_TRUE(isWebPage("", " \n<body>"));
     EXPECT_TRUE(isWebPage("text/plain", "<!-- x --><p>"));
     EXPECT_FALSE(isWebPage("application/xml", "<rss version=\"2.0\">"));
     EXPECT_FALSE(isWebPage("", "<htmlish>"));
