@@ -1,8 +1,9 @@
 // The whole path from response bytes to items (decode, clean, load, recognise,
 // build items, strip tags) through FeedReader::ReadFeed, with the network
 // replaced by an in-memory HTTP component, over the corpus and over hostile
-// shapes (one huge text node, a million levels of nesting). Also reports the
-// peak heap use of one read relative to the feed's size.
+// shapes (one huge text node, a million levels of nesting), and a site's
+// address whose web page names the feed. Also reports the peak heap use of
+// one read relative to the feed's size.
 #include <malloc.h>
 
 #include <benchmark/benchmark.h>
@@ -82,11 +83,36 @@ std::string hostileFeed(const std::string& name) {
     return body + "</description></item></channel></rss>";
 }
 
+// A web page of about "page-<KiB>" kibibytes, as a site's home page is built
+// (scripts, styles, nested sections, paragraphs with links and references),
+// naming its feed, rss2-20.xml, in the last <link> of its head, or at its very
+// end when the name ends in "-tail".
+std::string webPage(const std::string& name) {
+    const std::size_t size = std::stoul(name.substr(5)) << 10;
+    const std::string feedLink =
+        "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Feed\" href=\"rss2-20.xml\">";
+    const bool atTail = name.ends_with("-tail");
+    std::string page =
+        "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Site</title>"
+        "<link rel=\"stylesheet\" href=\"/s.css\"><script>var a = '<link>' < 2;</script>"
+        "<style>p > a { color: red }</style>" +
+        (atTail ? std::string() : feedLink) + "</head><body>";
+    for (std::size_t i = 0; page.size() < size; ++i) {
+        page += "<div class=\"post\"><h2><a href=\"/post/" + std::to_string(i) +
+                "\">Post &amp; more</a></h2><p>Text of the post, with <b>mark-up</b>, "
+                "&eacute;t&eacute; &#8212; and a <a href=\"https://example.org/x?a=1&amp;b=2\">"
+                "link</a>.<br>Another line.</p><ul><li>one<li>two</ul></div>\n";
+    }
+    return page + (atTail ? feedLink : std::string()) + "</body></html>";
+}
+
 const std::string& corpusFile(const std::string& name) {
     static std::map<std::string, std::string> files;
     auto& bytes = files[name];
     if (bytes.empty() && (name.starts_with("huge-text-") || name.starts_with("nested-"))) {
         bytes = hostileFeed(name);
+    } else if (bytes.empty() && name.starts_with("page-")) {
+        bytes = webPage(name);
     } else if (bytes.empty()) {
         std::ifstream in(std::string(LUMEWARD_BENCH_CORPUS_DIR) + "/" + name, std::ios::binary);
         bytes.assign(std::istreambuf_iterator<char>(in), {});
@@ -94,10 +120,15 @@ const std::string& corpusFile(const std::string& name) {
     return bytes;
 }
 
-// Answers every GET with the named corpus file, as a server would send it.
+// Answers every GET with the named corpus file, as a server would send it, at
+// an address of its own, so that a page's link leads to another file.
 class MemoryRequest : public HttpRequest {
 public:
-    void open(std::string_view, std::string_view url, bool) override { m_name = url; }
+    static constexpr std::string_view kServer = "http://corpus.invalid/";
+
+    void open(std::string_view, std::string_view url, bool) override {
+        m_name = url.starts_with(kServer) ? url.substr(kServer.size()) : url;
+    }
     void open(std::string_view method, std::string_view url, bool async, std::string_view,
               std::string_view) override {
         open(method, url, async);
@@ -111,8 +142,14 @@ public:
     std::string takeResponseText() override {
         return lumeward::text::decodeResponseBody(std::move(m_body), "application/xml");
     }
-    std::string responseHeader(std::string_view) const override { return {}; }
+    std::string responseHeader(std::string_view name) const override {
+        if (name != "Content-Type") {
+            return {};
+        }
+        return m_name.starts_with("page-") ? "text/html" : "application/xml";
+    }
     std::string movedTo() const override { return {}; }
+    std::string responseAddress() const override { return std::string(kServer) + m_name; }
 
 private:
     std::string m_name;
@@ -173,6 +210,10 @@ BENCHMARK_CAPTURE(BM_ReadFeed, nested_250k, std::string("nested-250"))
 BENCHMARK_CAPTURE(BM_ReadFeed, nested_500k, std::string("nested-500"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, nested_1m, std::string("nested-1000"))
+    ->Unit(benchmark::kMillisecond);
+// A site's address: the 1 MiB page is looked through, then the feed it names is read.
+BENCHMARK_CAPTURE(BM_ReadFeed, page_1mib, std::string("page-1024"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, page_1mib_link_at_end, std::string("page-1024-tail"))
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

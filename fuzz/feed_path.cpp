@@ -32,8 +32,14 @@ public:
     std::string takeResponseText() override {
         return text::decodeResponseBody(std::exchange(m_body, {}), m_contentType);
     }
-    std::string responseHeader(std::string_view) const override { return {}; }
+    std::string responseHeader(std::string_view name) const override {
+        if (name != "Content-Type") {
+            return {};
+        }
+        return m_contentType;
+    }
     std::string movedTo() const override { return {}; }
+    std::string responseAddress() const override { return "http://fuzz.invalid/feed"; }
 
 private:
     std::string m_body;

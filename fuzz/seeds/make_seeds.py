@@ -45,6 +45,15 @@ REFERENCES = (b'caf&eacute; &amp;amp; &copy 2026 &notit; &#8212;&#x2014;&#X41&#0
               b'&#xD800;&#1114112;&#1;&nGt;&CounterClockwiseContourIntegral;&#;&')
 
 FEEDS = [RSS, RDF, ATOM, DOCTYPE, LAUGHS, LATIN1, UTF16, CONTROLS]
+# Web pages naming their feeds, as the discovery tests have them.
+PAGES = [b'<!DOCTYPE html><html><head><base href="/sub/"><link rel="Home alternate" '
+         b'type="application/rss+xml" href=" feed.xml?a=1&amp;b=2 "></head><body><p>x</body></html>',
+         b'<link rel=alternate type=application/atom+xml href="//cdn.example/a b\xc3\xa9">'
+         b'<link rel=alternate type=application/feed+json href=j>',
+         b'<html><body><div><link rel="ALTERNATE" type="Application/RDF+XML; q=1" href="../r#x">'
+         b'<base href="https://other.example/x/"></div>',
+         b'<?xml version="1.0"?><html xmlns="http://www.w3.org/1999/xhtml"><head>'
+         b'<link rel="alternate" type="application/rss+xml" href="javascript:alert(1)"/></head></html>']
 
 
 def bench_feeds():
@@ -81,6 +90,7 @@ def seeds():
         'strip_html': cleaning + [HIDDEN, REFERENCES],
         'address_lines': address_lines,
         'file_names': file_names,
+        'feed_discovery': PAGES + [RSS, ATOM, TAGS, HIDDEN],
     }
 
 

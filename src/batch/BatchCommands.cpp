@@ -44,6 +44,8 @@ constexpr char kFooter[] =
     "and description as text (mark-up removed, character references decoded) and its\n"
     "date (RFC 3339 in UTC, or null). save --format page writes web pages (title, date,\n"
     "paragraphs, link) instead of the plain title, description and link lines.\n"
+    "An ADDRESS that gives a web page is read through the first feed the page names\n"
+    "in a <link rel=\"alternate\">; list's foundAt is that feed's address, else null.\n"
     "\n"
     "Runs remember. A feed read before is asked only for what changed (If-None-Match,\n"
     "If-Modified-Since); when it has not, its kept copy is read: list says status 304\n"
@@ -118,6 +120,11 @@ void writeListLine(std::ostream& out, std::string& buffer, const workflows::Feed
         read.heldUntil ? workflows::describeRead(read).detail : reader.LastErrorDesc());
     if (const std::string movedTo = workflows::movedTo(read); !movedTo.empty()) {
         appendStringMember(buffer, ",\"movedTo\":", movedTo);
+    }
+    if (!reader.FoundAt().empty()) {
+        appendStringMember(buffer, ",\"foundAt\":", reader.FoundAt());
+    } else {
+        buffer += ",\"foundAt\":null";
     }
     buffer += ",\"items\":[";
     const auto items = reader.FeedItems();

@@ -206,6 +206,27 @@ std::string describeSize(std::size_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+struct CurlTextDeleter {
+    void operator()(char* text) const { curl_free(text); }
+};
+
+// The address the exchange ended at, after redirects. libcurl writes the user
+// name and password set for the request into it, which must go no further.
+std::string addressWithoutCredentials(CURL* easy) {
+    const char* effective = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+    const std::unique_ptr<CURLU, UrlDeleter> url(curl_url());
+    char* text = nullptr;
+    if (effective == nullptr || !url || curl_url_set(url.get(), CURLUPART_URL, effective, 0) ||
+        curl_url_set(url.get(), CURLUPART_USER, nullptr, 0) ||
+        curl_url_set(url.get(), CURLUPART_PASSWORD, nullptr, 0) ||
+        curl_url_get(url.get(), CURLUPART_URL, &text, 0)) {
+        return {};
+    }
+    const std::unique_ptr<char, CurlTextDeleter> owned(text);
+    return owned.get();
+}
+
 }  // namespace
 
 void initialiseHttp() {
@@ -368,6 +389,7 @@ void CurlHttpRequest::send() {
     m_statusText = std::move(collector.statusText);
     m_headers = std::move(collector.headers);
     m_movedTo = std::move(collector.movedTo);
+    m_responseAddress = addressWithoutCredentials(easy);
     m_body = std::move(collector.body);
 }
 
@@ -376,6 +398,7 @@ void CurlHttpRequest::clearResponse() {
     m_statusText.clear();
     m_headers.clear();
     m_movedTo.clear();
+    m_responseAddress.clear();
     m_body.clear();
 }
 
@@ -399,6 +422,10 @@ std::string CurlHttpRequest::movedTo() const {
 
 std::string CurlHttpRequest::responseBody() const {
     return m_body;
+}
+
+std::string CurlHttpRequest::responseAddress() const {
+    return m_responseAddress;
 }
 
 std::string CurlHttpRequest::takeResponseText() {

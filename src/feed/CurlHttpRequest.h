@@ -55,6 +55,7 @@ public:
     std::string takeResponseText() override;
     std::string responseHeader(std::string_view name) const override;
     std::string movedTo() const override;
+    std::string responseAddress() const override;
 
 private:
     void clearResponse();
@@ -71,6 +72,7 @@ private:
     std::string m_statusText;
     ResponseHeaders m_headers;
     std::string m_movedTo;
+    std::string m_responseAddress;
     std::string m_body;
 };
 

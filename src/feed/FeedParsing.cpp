@@ -84,21 +84,15 @@ const KindPaths* pathsOf(std::int32_t kind) {
 
 bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML) {
     try {
-        const auto root = document.root();
         if (lType == kUnknownFeed) {
-            for (const auto& paths : kKinds) {
-                if (document.selectSingleNode(root, paths.root)) {
-                    lType = paths.kind;
-                    break;
-                }
-            }
+            lType = RecognisedKind(document);
         }
         m_feedType = lType;
         const KindPaths* paths = pathsOf(lType);
         if (!paths) {
             return false;
         }
-        const auto entries = document.selectNodes(root, paths->items);
+        const auto entries = document.selectNodes(document.root(), paths->items);
         m_items->reserve(m_items->size() + entries.size());
         for (const auto& entry : entries) {
             m_items->push_back(NewItem(entryId(entry.node(), paths->id),
@@ -112,6 +106,15 @@ bool FeedReader::ParseFeedItems(const XmlDocument& document, std::int32_t& lType
         RecordCurrentException();
     }
     return false;
+}
+
+std::int32_t FeedReader::RecognisedKind(const XmlDocument& document) {
+    for (const auto& paths : kKinds) {
+        if (document.selectSingleNode(document.root(), paths.root)) {
+            return paths.kind;
+        }
+    }
+    return kUnknownFeed;
 }
 
 std::string FeedReader::GetNodeText(const XmlDocument& document, const pugi::xml_node& context,

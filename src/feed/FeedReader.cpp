@@ -1,5 +1,8 @@
 #include "feed/FeedReader.h"
 
+#include <utility>
+
+#include "feed/FeedDiscovery.h"
 #include "feed/HttpRequest.h"
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
@@ -93,6 +96,28 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
     if (!m_regExp) {
         return false;
     }
+    std::optional<std::string> found;
+    const bool read = ReadAddress(sURL, sUserName, sPassWord, lType, bAllowHTML, &found);
+    if (!found) {
+        return read;
+    }
+    // The feed a page named is read once, and a page it names in turn is not
+    // followed; credentials go only to the server they were given for.
+    // The memory given is the page's: the found feed is read in full, and
+    // what is kept for the next run is the page's answer.
+    const bool mayShare = sameServer(sURL, *found);
+    ReadMemory pageMemory = std::exchange(m_memory, ReadMemory{});
+    const bool foundRead =
+        ReadAddress(*found, mayShare ? sUserName : std::string_view(),
+                    mayShare ? sPassWord : std::string_view(), lType, bAllowHTML, nullptr);
+    m_memory = std::move(pageMemory);
+    m_foundAt = std::move(*found);
+    return foundRead;
+}
+
+bool FeedReader::ReadAddress(std::string_view sURL, std::string_view sUserName,
+                             std::string_view sPassWord, std::int32_t& lType, bool bAllowHTML,
+                             std::optional<std::string>* foundFeed) {
     try {
         const auto componentNames = splitComponentList(kHttpComponentList);
         Clear();
@@ -101,12 +126,28 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
         if (!document) {
             return false;
         }
-        const auto load = [&](std::string&& text) {
+        // Loads an answer's text; true when it is a web page naming a feed,
+        // whose address then is in foundFeed.
+        const auto take = [&](std::string&& text, std::string_view contentType,
+                              std::string_view address) {
+            // The page is kept aside for the feed it may name, as the XML loader parses in place.
+            std::optional<std::string> page;
+            if (foundFeed && (m_lastHttpStatus == 200 || m_memory.fromKeptBody) &&
+                isWebPage(contentType, text)) {
+                page = text;
+            }
             document->loadXml(std::move(text));
+            if (page && RecognisedKind(*document) == kUnknownFeed) {
+                *foundFeed = findFeedAddress(*page, address);
+                if (*foundFeed) {
+                    return true;
+                }
+            }
             if (document->isEmpty()) {
                 RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
                             document->loadError());
             }
+            return false;
         };
         const auto mayTryAnother = [&] {
             return document->isEmpty() && m_lastHttpStatus != kTooManyRequests &&
@@ -115,7 +156,9 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
         const bool mayAsk = m_memory.notAskedBecause.empty();
         if (!mayAsk && m_memory.kept) {
             m_memory.fromKeptBody = true;
-            load(CleanFeedText(KeptBodyText()));
+            if (take(CleanFeedText(KeptBodyText()), m_memory.kept->contentType, sURL)) {
+                return false;
+            }
         } else if (!mayAsk) {
             RecordError(error_numbers::kNotAsked, m_memory.notAskedBecause);
         }
@@ -125,7 +168,9 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
                 break;  // the other components take the same way to the same server
             }
             if (download.text) {
-                load(std::move(*download.text));
+                if (take(std::move(*download.text), download.contentType, download.address)) {
+                    return false;
+                }
             }
         }
         // Whether the stop came before the first request or cut one short.
@@ -177,6 +222,7 @@ void FeedReader::Clear() {
     m_lastErrorCode = 0;
     m_lastErrorDesc.clear();
     m_feedType = kUnknownFeed;
+    m_foundAt.clear();
 }
 
 FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::string_view sUserName,
@@ -204,10 +250,14 @@ FeedReader::Download FeedReader::DownloadFeedText(std::string_view sURL, std::st
         m_lastHttpStatusText = request->statusText();
         m_lastHttpStatus = request->status();
         m_lastRetryAfter = request->responseHeader("Retry-After");
-        return {CleanFeedText(AnswerText(*request))};
+        std::string text = CleanFeedText(AnswerText(*request));
+        return {std::move(text), false,
+                m_memory.fromKeptBody ? m_memory.kept->contentType
+                                      : request->responseHeader("Content-Type"),
+                request->responseAddress()};
     } catch (const ComponentError& error) {
         RecordError(error.number(), error.what());
-        return {std::nullopt, error.gotNoAnswer()};
+        return {std::nullopt, error.gotNoAnswer(), {}, {}};
     } catch (...) {
         RecordCurrentException();
     }

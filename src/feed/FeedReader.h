@@ -48,6 +48,8 @@ public:
     // lType 0 recognises the kind and writes it back; any other value forces it.
     // True when a document loaded and parsed and the last HTTP status was 200,
     // or when the kept body of memory() was read instead (a 304, a server not asked).
+    // An address that gives a web page naming a feed is read through that feed
+    // (FoundAt, FeedDiscovery.h).
     bool ReadFeed(std::string_view sURL, std::string_view sUserName, std::string_view sPassWord,
                   std::int32_t& lType, bool bAllowHTML = false);
     bool ReadFeed(std::string_view sURL, std::string_view sUserName = {},
@@ -67,6 +69,9 @@ public:
     const std::string& ProxyPass() const { return m_proxyPass; }
     void ProxyUser(std::string value) { m_proxyUser = std::move(value); }
     void ProxyPass(std::string value) { m_proxyPass = std::move(value); }
+    // Where the last read found its feed when the address gave a web page that
+    // named one; empty when the address gave the feed itself.
+    const std::string& FoundAt() const { return m_foundAt; }
     std::int32_t FeedType() const { return m_feedType; }
     std::string FeedTypeString() const;
     std::shared_ptr<const FeedItemList> FeedItems() const { return m_items; }
@@ -80,7 +85,13 @@ private:
     struct Download {
         std::optional<std::string> text;  // cleaned; none when the exchange failed
         bool gotNoAnswer = false;         // the server said nothing at all
+        std::string contentType;
+        std::string address;  // where the answer came from, after redirects
     };
+    // One address read as ReadFeed does; with foundFeed, an answer that is a web
+    // page naming a feed sets it to that feed's address and ends the read.
+    bool ReadAddress(std::string_view sURL, std::string_view sUserName, std::string_view sPassWord,
+                     std::int32_t& lType, bool bAllowHTML, std::optional<std::string>* foundFeed);
     Download DownloadFeedText(std::string_view sURL, std::string_view sUserName,
                               std::string_view sPassWord, std::string_view componentName);
     // The kept answer's validators, as If-None-Match and If-Modified-Since.
@@ -92,6 +103,8 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    // The kind the document's root names; kUnknownFeed for none.
+    static std::int32_t RecognisedKind(const XmlDocument& document);
     // The first date, of the child elements named, that names an instant.
     static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
                                                const DateElements& names);
@@ -118,6 +131,7 @@ private:
     std::string m_lastErrorDesc;
     std::shared_ptr<FeedItemList> m_items;
     std::int32_t m_feedType = kUnknownFeed;
+    std::string m_foundAt;
     std::string m_proxyUser;
     std::string m_proxyPass;
 };

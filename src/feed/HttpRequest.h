@@ -38,6 +38,9 @@ public:
     // Where the permanent redirects (301, 308) the request followed from its
     // address, before any temporary one, lead; empty when none did.
     virtual std::string movedTo() const = 0;
+    // The address that gave the last response, after the redirects followed,
+    // without user name and password.
+    virtual std::string responseAddress() const = 0;
 
     // A stop request ends a send in flight, which then throws.
     void setStopToken(std::stop_token token) { m_stopToken = std::move(token); }

@@ -47,7 +47,10 @@ StatusText itemsText(const workflows::FeedStatus& status) {
                     .arg(items, fromUtf8(status.waitUntil));
         return {items, items};
     }
-    if (status.notChanged) {
+    if (!status.foundAt.empty()) {
+        items = QCoreApplication::translate("StatusText", "%1, from the feed found at %2")
+                    .arg(items, fromUtf8(status.foundAt));
+    } else if (status.notChanged) {
         items = QCoreApplication::translate("StatusText", "%1, not changed").arg(items);
     }
     if (!status.movedTo.empty()) {
@@ -74,9 +77,9 @@ StatusText statusText(const workflows::FeedStatus& status) {
             break;
         case Kind::Failure:
             if (!status.waitUntil.empty()) {
-                const QString waits = QCoreApplication::translate(
-                                          "StatusText", "The server asked to wait until %1")
-                                          .arg(fromUtf8(status.waitUntil));
+                const QString waits =
+                    QCoreApplication::translate("StatusText", "The server asked to wait until %1")
+                        .arg(fromUtf8(status.waitUntil));
                 return {waits, waits};
             }
             return {failureWords(status.summary), failureWords(status.detail)};

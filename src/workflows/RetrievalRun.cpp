@@ -51,6 +51,23 @@ std::string statusLine(const feed::FeedReader& reader) {
     return text;
 }
 
+// Why a read failed: the status line of an answer other than 200, else the reader's error.
+FeedStatus describeFailure(const feed::FeedReader& reader) {
+    const std::int32_t status = reader.LastHTTPStatus();
+    if (status != 0 && status != 200) {
+        // The server's answer is the whole story; a parse error of its error page is not.
+        const std::string line = statusLine(reader);
+        return {line, line, FeedStatus::Kind::ServerAnswer};
+    }
+    const std::string_view words = feed::failureInFewWords(reader.LastErrorCode());
+    const std::string detail =
+        reader.LastErrorDesc().empty() ? "Not an RSS, RDF or Atom feed" : reader.LastErrorDesc();
+    if (!words.empty()) {
+        return {std::string(words), detail};
+    }
+    return {reader.LastErrorDesc().empty() ? "Not a feed" : "Could not read", detail};
+}
+
 }  // namespace
 
 FeedRead::FeedRead() = default;
@@ -376,7 +393,11 @@ FeedStatus describeRead(const FeedRead& read) {
             status.detail = status.summary;
             return status;
         }
-        if (reader.memory().fromKeptBody) {
+        // A web page's address is read through the feed the page names, in full.
+        if (!reader.FoundAt().empty()) {
+            status.foundAt = reader.FoundAt();
+            status.summary += ", from the feed found at " + status.foundAt;
+        } else if (reader.memory().fromKeptBody) {
             status.notChanged = true;
             status.summary += ", not changed";
         }
@@ -392,19 +413,12 @@ FeedStatus describeRead(const FeedRead& read) {
         status.waitUntil = localClock(*read.heldUntil);
         return status;
     }
-    const std::int32_t status = reader.LastHTTPStatus();
-    if (status != 0 && status != 200) {
-        // The server's answer is the whole story; a parse error of its error page is not.
-        const std::string line = statusLine(reader);
-        return {line, line, FeedStatus::Kind::ServerAnswer};
+    FeedStatus status = describeFailure(reader);
+    if (!reader.FoundAt().empty()) {
+        status.foundAt = reader.FoundAt();
+        status.detail = "Reading the feed found at " + status.foundAt + ": " + status.detail;
     }
-    const std::string_view words = feed::failureInFewWords(reader.LastErrorCode());
-    const std::string detail =
-        reader.LastErrorDesc().empty() ? "Not an RSS, RDF or Atom feed" : reader.LastErrorDesc();
-    if (!words.empty()) {
-        return {std::string(words), detail};
-    }
-    return {reader.LastErrorDesc().empty() ? "Not a feed" : "Could not read", detail};
+    return status;
 }
 
 std::string movedTo(const FeedRead& read) {

@@ -74,10 +74,12 @@ struct FeedStatus {
     std::size_t items = 0;
     // What the memory of earlier runs adds, for a window to word: the items
     // are the kept copy, unchanged since; a server asked to wait until this
-    // local time ("14:05"), so it was not asked; the feed moved for good.
+    // local time ("14:05"), so it was not asked; the feed moved for good; the
+    // address gave a web page, and the feed it names was read.
     bool notChanged = false;
     std::string waitUntil{};
     std::string movedTo{};
+    std::string foundAt{};
 };
 
 // Reads a list of addresses side by side, each with its own FeedReader (empty

@@ -32,7 +32,8 @@ const std::string kFeed = R"(<rss version="2.0"><channel><title>C</title><item><
 std::string line(const std::string& feed) {
     return R"({"feed":")" + feed +
            R"(","ok":true,"type":1,"typeName":"RSS","status":200,)"
-           R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[{"url":"http://e/1?a&b",)"
+           R"("statusText":"OK","errorCode":0,"errorDesc":"","foundAt":null,)"
+           R"("items":[{"url":"http://e/1?a&b",)"
            R"("title":"\"新\" \\ &","description":"x\n\ty","date":"2026-12-07T09:00:00Z",)"
            R"("id":"tag:e,1"},{"url":"","title":")" +
            kLong + "\",\"description\":\"\",\"date\":null,\"id\":\"\"}]}\n";
@@ -76,12 +77,16 @@ TEST_F(Batch, ListPrintsALinePerAddressAsEachReadEndsExpandingAddressFilesInPlac
                                  R"("errorDesc":"Not well-formed XML: )"));
     EXPECT_TRUE(text.ends_with(",\"items\":[]}\n" + line(later)));
     EXPECT_EQ(batch({"list", a}).status, 0);
-    // A feed with no entries yet is read, not failed.
+    // A feed with no entries yet is read, not failed; here as the feed a web page names.
     server.serve("/empty", 200, "<feed><title>Soon</title></feed>");
-    const RunResult empty = batch({"list", server.url("/empty")});
-    EXPECT_EQ(empty.out, R"({"feed":")" + server.url("/empty") +
+    server.serve("/site", 200, "<link rel=alternate type=application/atom+xml href=empty>",
+                 "text/html");
+    const RunResult empty = batch({"list", server.url("/site")});
+    EXPECT_EQ(empty.out, R"({"feed":")" + server.url("/site") +
                              R"(","ok":true,"type":3,"typeName":"Atom","status":200,)"
-                             R"("statusText":"OK","errorCode":0,"errorDesc":"","items":[]})"
+                             R"("statusText":"OK","errorCode":0,"errorDesc":"","foundAt":")" +
+                             server.url("/empty") +
+                             R"(","items":[]})"
                              "\n");
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(runProgramTo(LUMEWARD_BATCH_PROGRAM, {"list", a}, "/dev/full", err), 1);
@@ -260,8 +265,9 @@ TEST_F(Batch, SaveNewOnlyWritesOnlyWhatIsNotSavedAndNamesAFeedThatMoved) {
     EXPECT_EQ(moved.status, 0);
     EXPECT_EQ(linesOf(moved.out).size(), 4u);
     EXPECT_EQ(moved.err, "lumeward-batch: " + old + ": moved permanently to " + grow + "\n");
-    EXPECT_NE(batch({"list", old}).out.find(R"(,"movedTo":")" + grow + R"(","items":[)"),
-              std::string::npos);
+    EXPECT_NE(
+        batch({"list", old}).out.find(R"(,"movedTo":")" + grow + R"(","foundAt":null,"items":[)"),
+        std::string::npos);
 }
 
 TEST_F(Batch, AStoreThatCannotBeUsedGivesOneWarningAndAFirstRun) {

@@ -116,6 +116,10 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
     server.serve("/one", 200, feedOf(1));
     server.serve("/none", 200, feedOf(0));
     server.serve("/text", 200, "Hello", "text/plain");
+    server.serve("/site", 200, "<link rel=alternate type=application/rss+xml href=two>",
+                 "text/html");
+    server.serve("/old-site", 200, "<link rel=alternate type=application/rss+xml href=missing>",
+                 "text/html");
     server.serve("/busy", 503, "<p>Busy<br></p>", "text/html");
     server.handle("/slow-down", [](auto&, httplib::Response& response) {
         response.status = 429;
@@ -129,6 +133,9 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         {server.url("/two"), {"2 items", "", Items, 2}},
         {server.url("/one"), {"1 item", "", Items, 1}},
         {server.url("/none"), {"0 items", "", Items, 0}},
+        {server.url("/site"), {"2 items, from the feed found at " + server.url("/two"), "", Items, 2}},
+        {server.url("/old-site"), {"HTTP 404 Not Found", "Reading the feed found at " +
+                                   server.url("/missing") + ": HTTP 404 Not Found", ServerAnswer}},
         {server.url("/missing"), {"HTTP 404 Not Found", "HTTP 404 Not Found", ServerAnswer}},
         {server.url("/slow-down"), {"HTTP 429 Too Many Requests; retry after 120 seconds",
                                     "HTTP 429 Too Many Requests; retry after 120 seconds", ServerAnswer}},
@@ -150,7 +157,7 @@ TEST(RetrievalRun, TellsEachOutcomeInAFewWordsAndInFull) {
         EXPECT_TRUE(status.detail.starts_with(cases[i].second.detail)) << status.detail;
         EXPECT_EQ(std::pair(status.kind, status.items),
                   std::pair(cases[i].second.kind, cases[i].second.items));
-        EXPECT_EQ(reads[i].ok, i < 3);
+        EXPECT_EQ(reads[i].ok, i < 4);
     }
     EXPECT_EQ(server.hits("/slow-down"), 1) << "a server that asked for fewer requests";
     EXPECT_EQ(server.hits("/busy"), 4) << "every other failure tries the next component";
