@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <filesystem>
+
+#include "memory/ResponseCache.h"
 #include "memory/StorePaths.h"
 #include "memory/UserStore.h"
 #include "window/AddressEntry.h"
@@ -33,6 +36,7 @@
 #include "workflows/Export.h"
 #include "workflows/Pause.h"
 #include "workflows/RetrievalRun.h"
+#include "workflows/SavedItems.h"
 
 namespace lumeward::window {
 
@@ -104,6 +108,7 @@ Form1::Form1(Dialogs& dialogs, QWidget* parent)
     setAutoFillBackground(true);
     createControls();
     m_userStore = std::make_unique<memory::UserStore>(memory::defaultUserFile());
+    m_responseCache = std::make_shared<memory::ResponseCache>(memory::defaultCacheFile());
     m_keptAddresses = std::make_unique<KeptAddressList>(*m_listView1, *m_userStore,
                                                         [this] { reportStoreFailures(); });
     m_markSavedRows = new QTimer(this);
@@ -323,7 +328,12 @@ void Form1::PushButton2_Click() {
     if (valid && atOnce >= 1 && atOnce <= kMostFeedsAtOnce) {
         limits.jobs = static_cast<std::size_t>(atOnce);
     }
-    m_retrieval = new RetrievalInWindow(*m_listView1, *m_listView2, limits, this);
+    const bool readInFull =
+        GetSetting(QStringLiteral("Kelvarin"), QStringLiteral("Lumeward"),
+                   QStringLiteral("Ask Servers For Changes Only"), QStringLiteral("1"))
+            .trimmed() == QStringLiteral("0");
+    m_retrieval = new RetrievalInWindow(*m_listView1, *m_listView2, limits,
+                                        {m_responseCache, readInFull}, this);
     connect(m_retrieval, &RetrievalInWindow::progressed, this, &Form1::setProgress);
     connect(m_retrieval, &RetrievalInWindow::addressRead, m_keptAddresses.get(),
             &KeptAddressList::keepStatus);
@@ -380,7 +390,8 @@ void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
                         toUtf8(m_listView2->subItem(i, 3)),
                         date.isValid() ? std::optional(feed::ItemDate(
                                              std::chrono::seconds(date.toSecsSinceEpoch())))
-                                       : std::nullopt});
+                                       : std::nullopt,
+                        m_listView2->id(i)});
         anyChecked = anyChecked || rows.back().checked;
     }
     // One message for a folder that cannot take any file, not two boxes per row.
@@ -391,6 +402,7 @@ void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
         }
     }
     m_busy = true;
+    workflows::SavedRecord record(*m_userStore);
     workflows::exportRows(
         rows, [this] { return toUtf8(m_text1->text()); },
         [this](const workflows::ExportFailure& failure) {
@@ -398,7 +410,11 @@ void Form1::saveCheckedResults(workflows::SavedFileFormat format) {
                               fromUtf8(workflows::applicationErrorText(failure)),
                               Dialogs::Icon::Warning);
         },
-        format);
+        format,
+        [&record](const workflows::ResultRow& row, const std::filesystem::path& file) {
+            record.add(row, file);
+        });
+    record.flush();
     // What was just saved, or saved meanwhile by another Lumeward, shows as such.
     markSavedRows();
     m_dialogs.message(this, tr("Lumeward"), tr("Done."));
@@ -473,13 +489,14 @@ void Form1::useSuggestedAddress() {
 }
 
 void Form1::reportStoreFailures() {
-    const auto failure = m_userStore->takeWarning();
-    if (!failure) {
-        return;
+    const bool boxOnItsWay = !m_storeFailures.isEmpty();
+    for (auto failure : {m_userStore->takeWarning(), m_responseCache->takeWarning()}) {
+        if (failure) {
+            m_storeFailures << fromUtf8(*failure);
+        }
     }
-    m_storeFailures << fromUtf8(*failure);
-    if (m_storeFailures.size() > 1) {
-        return;  // joins the box already on its way
+    if (m_storeFailures.isEmpty() || boxOnItsWay) {
+        return;  // nothing to tell, or it joins the box already on its way
     }
     // Shown from the event loop: a box opened in the middle of a list change or
     // a run's update would let further changes in half-way.

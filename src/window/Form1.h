@@ -14,8 +14,9 @@ class QPushButton;
 class QTimer;
 
 namespace lumeward::memory {
+class ResponseCache;
 class UserStore;
-}
+}  // namespace lumeward::memory
 namespace lumeward::workflows {
 enum class SavedFileFormat;
 }
@@ -33,7 +34,10 @@ class RetrievalInWindow;
 //
 // What the user keeps between starts lives in the user's store
 // (memory::defaultUserFile()): the address list with each address's last
-// Status, and the record of saved results. A store that cannot be used is
+// Status, and the record of saved results. What is only a cache lives in
+// memory::defaultCacheFile(): the feeds' last answers, so that a run asks
+// servers only for what changed ("Ask Servers For Changes Only", "1" by
+// default; "0" reads every feed in full). A store that cannot be used is
 // reported in one box, and the window works as on a first start.
 class Form1 : public QWidget {
     Q_OBJECT
@@ -157,9 +161,10 @@ private:
     std::optional<QCursor> m_mouseIcon;
     bool m_closing = false;
     std::unique_ptr<memory::UserStore> m_userStore;
-    std::unique_ptr<KeptAddressList> m_keptAddresses;  // after the store: uses it as it ends
-    QStringList m_storeFailures;                       // not yet shown
-    QTimer* m_markSavedRows;                           // after a change of the output folder
+    std::shared_ptr<memory::ResponseCache> m_responseCache;  // shared with a run's readers
+    std::unique_ptr<KeptAddressList> m_keptAddresses;        // after the store: uses it as it ends
+    QStringList m_storeFailures;                             // not yet shown
+    QTimer* m_markSavedRows;                                 // after a change of the output folder
 };
 
 }  // namespace lumeward::window

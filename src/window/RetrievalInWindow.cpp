@@ -1,5 +1,7 @@
 #include "window/RetrievalInWindow.h"
 
+#include <optional>
+
 #include "window/ListModel.h"
 #include "window/ListView.h"
 #include "window/StatusText.h"
@@ -19,10 +21,22 @@ qsizetype itemIndex(std::size_t index) {
     return static_cast<qsizetype>(index) + 1;
 }
 
+std::optional<memory::SuggestedAddress> suggestionOf(const workflows::FeedStatus& status) {
+    using Reason = memory::SuggestedAddress::Reason;
+    if (!status.movedTo.empty()) {
+        return memory::SuggestedAddress{Reason::Moved, status.movedTo};
+    }
+    if (!status.foundAt.empty()) {
+        return memory::SuggestedAddress{Reason::Found, status.foundAt};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 RetrievalInWindow::RetrievalInWindow(ListView& addresses, ListView& results,
-                                     workflows::RetrievalLimits limits, QObject* parent)
+                                     workflows::RetrievalLimits limits, workflows::RunMemory memory,
+                                     QObject* parent)
     : QObject(parent),
       m_addresses(addresses),
       m_results(results),
@@ -39,7 +53,8 @@ RetrievalInWindow::RetrievalInWindow(ListView& addresses, ListView& results,
         std::move(list), limits,
         workflows::RetrievalRun::Handlers{
             .started = [this](std::size_t index) { post(Started{index}); },
-            .finished = [this](workflows::FeedRead read) { post(std::move(read)); }});
+            .finished = [this](workflows::FeedRead read) { post(std::move(read)); }},
+        std::move(memory));
 }
 
 RetrievalInWindow::~RetrievalInWindow() {
@@ -87,12 +102,14 @@ void RetrievalInWindow::apply(const Started& started) {
 }
 
 void RetrievalInWindow::apply(workflows::FeedRead& read) {
-    const auto [summary, detail] = statusText(workflows::describeRead(read));
+    const workflows::FeedStatus status = workflows::describeRead(read);
+    const auto [summary, detail] = statusText(status);
     const qsizetype address = itemIndex(read.index);
     m_addresses.setSubItem(address, kStatusColumn, summary);
     m_addresses.setItemToolTip(address, detail);
-    // What an earlier read suggested instead is stale now.
-    m_addresses.setSuggested(address, std::nullopt);
+    // Offered in the address's menu, never put in place by itself; what an
+    // earlier read suggested is stale now.
+    m_addresses.setSuggested(address, suggestionOf(status));
     emit addressRead(address);
     ++m_done;
     if (!read.ok) {
@@ -107,7 +124,8 @@ void RetrievalInWindow::apply(workflows::FeedRead& read) {
              true,
              {},
              row.date ? QDateTime::fromSecsSinceEpoch(row.date->time_since_epoch().count(), Qt::UTC)
-                      : QDateTime()});
+                      : QDateTime(),
+             row.id});
     }
     if (rows.empty()) {
         return;

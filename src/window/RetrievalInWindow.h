@@ -10,6 +10,7 @@
 
 #include "window/FeedRowCounts.h"
 #include "workflows/RetrievalRun.h"
+#include "workflows/RunMemory.h"
 
 namespace lumeward::window {
 
@@ -26,7 +27,7 @@ class RetrievalInWindow : public QObject {
 public:
     // Reads every address of `addresses` into `results`, which it clears first.
     RetrievalInWindow(ListView& addresses, ListView& results, workflows::RetrievalLimits limits,
-                      QObject* parent = nullptr);
+                      workflows::RunMemory memory, QObject* parent = nullptr);
     // Stops the run; waits half a second at most for its reads in flight.
     ~RetrievalInWindow() override;
 

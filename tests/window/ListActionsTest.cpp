@@ -289,6 +289,7 @@ TEST_F(ListActionsTest, CheckedResultsAreSavedAsWebPagesByTheMenuOrTheSetting) {
                      {{"http://f/", {"Caf\u00e9 <b>", "One", "https://site/c"}, true, {}, date}});
     menu(m_results, 3, "Save Checked As Web Pages…");
     for (const QString format : {"page", " Page\n", "plain", "html"}) {
+        m_results.setAllChecked(true);  // its first save unchecked it
         SaveSetting("Kelvarin", "Lumeward", "Saved File Format", format);
         m_form.PushButton3_Click();
     }
