@@ -242,10 +242,11 @@ int saveFeeds(const SaveOptions& options, std::vector<std::string> addresses,
     workflows::readInOrder(
         std::move(addresses), limits,
         [&](workflows::FeedRead& read) {
-            if (!read.ok) {
+            // A kept copy read instead says so too, in the same words as list.
+            if (!read.ok || read.heldUntil) {
                 err << "lumeward-batch: " << read.address << ": "
                     << workflows::describeRead(read).detail << '\n';
-                anyFailure = true;
+                anyFailure = anyFailure || !read.ok;
             }
             if (const std::string movedTo = workflows::movedTo(read); !movedTo.empty()) {
                 err << "lumeward-batch: " << read.address << ": moved permanently to " << movedTo

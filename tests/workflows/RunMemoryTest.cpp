@@ -105,6 +105,8 @@ TEST(RunMemory, SendsTheKeptValidatorsTakesA304AsTheKeptItemsAndLeavesAWaitingSe
         {"until the wait is over", "/feed", {}, 61s, false, true, "\"v2\"", kDate,
          "3 items, not changed"},
         {"503 asks to wait too", "/none", waitFor("1", 503), 0s, false, true, "", "", ""},
+        {"as long as it says", "/none", feed(1, "", ""), 0s, false, false, "", "",
+         "The server " + waitText(122s)},
         {"the wait is over", "/none", feed(1, "", ""), 2s, false, true, "", "", "1 item"},
         {"a move for good is shown", "/feed", movedTo("/new", 301), 0s, false, true, "\"v2\"",
          kDate, "Moved to " + server.url("/new")},
