@@ -28,6 +28,14 @@
     </message>
 </context>
 <context>
+    <name>SavedResults</name>
+    <message>
+        <location filename="../src/window/SavedResults.cpp" line="+63"/>
+        <source>Saved as %1 on %2</source>
+        <translation>Gespeichert als %1 am %2</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <location filename="../src/window/Settings.cpp" line="+45"/>
@@ -98,7 +106,7 @@
         <translation>Kein RSS-, RDF- oder Atom-Feed</translation>
     </message>
     <message numerus="yes">
-        <location line="+22"/>
+        <location line="+17"/>
         <source>%n items</source>
         <translation>
             <numerusform>%n Eintrag</numerusform>
@@ -106,7 +114,32 @@
         </translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>%1, kept copy: the server asked to wait until %2</source>
+        <translation>%1, gespeicherte Kopie: Der Server bat, bis %2 zu warten</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1, from the feed found at %2</source>
+        <translation>%1, aus dem unter %2 gefundenen Feed</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1, not changed</source>
+        <translation>%1, unverändert</translation>
+    </message>
+    <message>
         <location line="+4"/>
+        <source>Moved to %1</source>
+        <translation>Umgezogen nach %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Moved permanently to %1; %2</source>
+        <translation>Dauerhaft umgezogen nach %1; %2</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>Not read</source>
         <translation>Nicht gelesen</translation>
     </message>
@@ -114,6 +147,11 @@
         <location line="+1"/>
         <source>The run was stopped before this address was read.</source>
         <translation>Der Abruf wurde angehalten, bevor diese Adresse gelesen wurde.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The server asked to wait until %1</source>
+        <translation>Der Server bat, bis %1 zu warten</translation>
     </message>
 </context>
 <context>
@@ -173,7 +211,7 @@
         <translation>Adressen einfügen</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>Save Addresses As…</source>
         <translation>Adressen speichern unter …</translation>
     </message>
@@ -192,22 +230,33 @@
         <source>Lumeward</source>
         <translation>Lumeward</translation>
     </message>
+    <message>
+        <location line="+47"/>
+        <source>Use New Address</source>
+        <translation>Neue Adresse verwenden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Use Found Address</source>
+        <translation>Gefundene Adresse verwenden</translation>
+    </message>
 </context>
 <context>
     <name>lumeward::window::Form1</name>
     <message>
-        <location filename="../src/window/Form1.cpp" line="+98"/>
-        <location line="+149"/>
+        <location filename="../src/window/Form1.cpp" line="+123"/>
+        <location line="+151"/>
         <location line="+18"/>
         <location line="+24"/>
-        <location line="+40"/>
-        <location line="+34"/>
-        <location line="+13"/>
+        <location line="+49"/>
+        <location line="+35"/>
+        <location line="+20"/>
+        <location line="+89"/>
         <source>Lumeward</source>
         <translation>Lumeward</translation>
     </message>
     <message>
-        <location line="-277"/>
+        <location line="-385"/>
         <source>Settings cannot be saved to %1: %2. The output folder and the start-up picture choice will be forgotten when Lumeward ends.</source>
         <translation>Die Einstellungen können nicht in %1 gespeichert werden: %2. Ausgabeordner und Startbild-Auswahl gehen verloren, wenn Lumeward beendet wird.</translation>
     </message>
@@ -238,12 +287,12 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+184"/>
+        <location line="+194"/>
         <source>&amp;Start Retrieving Data</source>
         <translation>Feeds ab&amp;rufen</translation>
     </message>
     <message>
-        <location line="-177"/>
+        <location line="-187"/>
         <source>Move bar to right and out of window to reveal full names.</source>
         <translation>Den Spaltentrenner nach rechts aus dem Fenster ziehen, um die vollständigen Namen zu sehen.</translation>
     </message>
@@ -318,7 +367,7 @@
         <translation>Ausgabeordner auswählen (Alt+W)</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+49"/>
         <location line="+5"/>
         <source>Feed URL(s)</source>
         <translation>Feed-Adresse(n)</translation>
@@ -339,7 +388,7 @@
         <translation>Beschreibung</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+15"/>
         <source>Enter website address to add: </source>
         <translation>Hinzuzufügende Webadresse eingeben: </translation>
     </message>
@@ -364,23 +413,23 @@
         <translation>Keine Dateien hinzugefügt.</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+26"/>
         <source>&amp;Stop Retrieving Data</source>
         <translation>Ab&amp;ruf anhalten</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>Stopped.</source>
         <translation>Angehalten.</translation>
     </message>
     <message>
         <location line="+0"/>
-        <location line="+57"/>
+        <location line="+65"/>
         <source>Done.</source>
         <translation>Fertig.</translation>
     </message>
     <message numerus="yes">
-        <location line="-51"/>
+        <location line="-59"/>
         <source>
 
 %n of %1 feeds were not read; see the Status column.</source>
@@ -408,12 +457,12 @@
         </translation>
     </message>
     <message>
-        <location line="+45"/>
+        <location line="+47"/>
         <source>Application Error</source>
         <translation>Anwendungsfehler</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+18"/>
         <source>Please select folder:</source>
         <translation>Bitte einen Ordner auswählen:</translation>
     </message>
@@ -439,12 +488,12 @@
 <context>
     <name>lumeward::window::RetrievalInWindow</name>
     <message>
-        <location filename="../src/window/RetrievalInWindow.cpp" line="+34"/>
+        <location filename="../src/window/RetrievalInWindow.h" line="+39"/>
         <source>Waiting</source>
         <translation>Wartet</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+1"/>
         <source>Reading</source>
         <translation>Wird gelesen</translation>
     </message>

@@ -4,7 +4,7 @@
 <context>
     <name>StatusText</name>
     <message numerus="yes">
-        <location filename="../src/window/StatusText.cpp" line="+48"/>
+        <location filename="../src/window/StatusText.cpp" line="+43"/>
         <source>%n items</source>
         <translation>
             <numerusform>%n item</numerusform>
@@ -15,7 +15,7 @@
 <context>
     <name>lumeward::window::Form1</name>
     <message numerus="yes">
-        <location filename="../src/window/Form1.cpp" line="+325"/>
+        <location filename="../src/window/Form1.cpp" line="+361"/>
         <source>
 
 %n of %1 feeds were not read; see the Status column.</source>

@@ -28,6 +28,14 @@
     </message>
 </context>
 <context>
+    <name>SavedResults</name>
+    <message>
+        <location filename="../src/window/SavedResults.cpp" line="+63"/>
+        <source>Saved as %1 on %2</source>
+        <translation>Enregistré sous %1 le %2</translation>
+    </message>
+</context>
+<context>
     <name>Settings</name>
     <message>
         <location filename="../src/window/Settings.cpp" line="+45"/>
@@ -98,7 +106,7 @@
         <translation>Pas un flux RSS, RDF ou Atom</translation>
     </message>
     <message numerus="yes">
-        <location line="+22"/>
+        <location line="+17"/>
         <source>%n items</source>
         <translation>
             <numerusform>%n élément</numerusform>
@@ -106,7 +114,32 @@
         </translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>%1, kept copy: the server asked to wait until %2</source>
+        <translation>%1, copie conservée&#xa0;: le serveur a demandé d’attendre jusqu’à %2</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>%1, from the feed found at %2</source>
+        <translation>%1, depuis le flux trouvé à l’adresse %2</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>%1, not changed</source>
+        <translation>%1, inchangé</translation>
+    </message>
+    <message>
         <location line="+4"/>
+        <source>Moved to %1</source>
+        <translation>Déplacé vers %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Moved permanently to %1; %2</source>
+        <translation>Déplacé définitivement vers %1&#xa0;; %2</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>Not read</source>
         <translation>Non lu</translation>
     </message>
@@ -114,6 +147,11 @@
         <location line="+1"/>
         <source>The run was stopped before this address was read.</source>
         <translation>La récupération a été arrêtée avant la lecture de cette adresse.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The server asked to wait until %1</source>
+        <translation>Le serveur a demandé d’attendre jusqu’à %1</translation>
     </message>
 </context>
 <context>
@@ -173,7 +211,7 @@
         <translation>Coller les adresses</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>Save Addresses As…</source>
         <translation>Enregistrer les adresses sous…</translation>
     </message>
@@ -192,22 +230,33 @@
         <source>Lumeward</source>
         <translation>Lumeward</translation>
     </message>
+    <message>
+        <location line="+47"/>
+        <source>Use New Address</source>
+        <translation>Utiliser la nouvelle adresse</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Use Found Address</source>
+        <translation>Utiliser l’adresse trouvée</translation>
+    </message>
 </context>
 <context>
     <name>lumeward::window::Form1</name>
     <message>
-        <location filename="../src/window/Form1.cpp" line="+98"/>
-        <location line="+149"/>
+        <location filename="../src/window/Form1.cpp" line="+123"/>
+        <location line="+151"/>
         <location line="+18"/>
         <location line="+24"/>
-        <location line="+40"/>
-        <location line="+34"/>
-        <location line="+13"/>
+        <location line="+49"/>
+        <location line="+35"/>
+        <location line="+20"/>
+        <location line="+89"/>
         <source>Lumeward</source>
         <translation>Lumeward</translation>
     </message>
     <message>
-        <location line="-277"/>
+        <location line="-385"/>
         <source>Settings cannot be saved to %1: %2. The output folder and the start-up picture choice will be forgotten when Lumeward ends.</source>
         <translation>Impossible d’enregistrer les paramètres dans %1&#xa0;: %2. Le dossier de destination et le choix de l’image de démarrage seront oubliés à la fermeture de Lumeward.</translation>
     </message>
@@ -238,12 +287,12 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+184"/>
+        <location line="+194"/>
         <source>&amp;Start Retrieving Data</source>
         <translation>&amp;Récupérer les flux</translation>
     </message>
     <message>
-        <location line="-177"/>
+        <location line="-187"/>
         <source>Move bar to right and out of window to reveal full names.</source>
         <translation>Déplacez le séparateur vers la droite, hors de la fenêtre, pour voir les noms en entier.</translation>
     </message>
@@ -318,7 +367,7 @@
         <translation>Parcourir pour choisir le dossier de destination (Alt+P)</translation>
     </message>
     <message>
-        <location line="+48"/>
+        <location line="+49"/>
         <location line="+5"/>
         <source>Feed URL(s)</source>
         <translation>Adresse(s) des flux</translation>
@@ -339,7 +388,7 @@
         <translation>Description</translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+15"/>
         <source>Enter website address to add: </source>
         <translation>Adresse web à ajouter&#xa0;: </translation>
     </message>
@@ -364,23 +413,23 @@
         <translation>Aucun fichier ajouté.</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+26"/>
         <source>&amp;Stop Retrieving Data</source>
         <translation>Arrêter la &amp;récupération</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>Stopped.</source>
         <translation>Arrêté.</translation>
     </message>
     <message>
         <location line="+0"/>
-        <location line="+57"/>
+        <location line="+65"/>
         <source>Done.</source>
         <translation>Terminé.</translation>
     </message>
     <message numerus="yes">
-        <location line="-51"/>
+        <location line="-59"/>
         <source>
 
 %n of %1 feeds were not read; see the Status column.</source>
@@ -408,12 +457,12 @@
         </translation>
     </message>
     <message>
-        <location line="+45"/>
+        <location line="+47"/>
         <source>Application Error</source>
         <translation>Erreur de l’application</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+18"/>
         <source>Please select folder:</source>
         <translation>Veuillez sélectionner un dossier&#xa0;:</translation>
     </message>
@@ -439,12 +488,12 @@
 <context>
     <name>lumeward::window::RetrievalInWindow</name>
     <message>
-        <location filename="../src/window/RetrievalInWindow.cpp" line="+34"/>
+        <location filename="../src/window/RetrievalInWindow.h" line="+39"/>
         <source>Waiting</source>
         <translation>En attente</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+1"/>
         <source>Reading</source>
         <translation>Lecture en cours</translation>
     </message>
