@@ -67,6 +67,12 @@ TEST(Translations, StatusSpeaksTheUsersLanguageButForTheServersAndLibcurlsWords)
         {"fr", {"HTTP 404 Not Found", "HTTP 404 Not Found", ServerAnswer}, "HTTP 404 Not Found", "HTTP 404 Not Found"},
         {"de", {"Not a feed", "Not an RSS, RDF or Atom feed", Failure}, "Kein Feed", "Kein RSS-, RDF- oder Atom-Feed"},
         {"fr", {"Could not connect", "Failed to connect", Failure}, "Connexion impossible", "Failed to connect"},
+        // What the memory of earlier runs adds.
+        {"de", {"", "", Items, 20, true}, "20 Einträge, unverändert", ""},
+        {"fr", {"", "", Items, 2, false, "14:05"}, "2 éléments, copie conservée\u00a0: le serveur a demandé d\u2019attendre jusqu\u2019à 14:05", "2 éléments, copie conservée\u00a0: le serveur a demandé d\u2019attendre jusqu\u2019à 14:05"},
+        {"de", {"", "", Items, 1, true, "", "http://n/"}, "Umgezogen nach http://n/", "Dauerhaft umgezogen nach http://n/; 1 Eintrag, unverändert"},
+        {"en", {"", "", Items, 3, true, "", "", "http://f/"}, "3 items, from the feed found at http://f/", ""},
+        {"de", {"x", "x", Failure, 0, false, "09:30"}, "Der Server bat, bis 09:30 zu warten", "Der Server bat, bis 09:30 zu warten"},
     };
     // clang-format on
     for (const auto& [language, status, summary, detail] : cases) {
