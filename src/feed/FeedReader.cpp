@@ -1,6 +1,7 @@
 #include "feed/FeedReader.h"
 
 #include "feed/HttpRequest.h"
+#include "feed/JsonFeed.h"
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
 #include "text/HtmlCharacterReferences.h"
@@ -63,6 +64,8 @@ std::string_view feedTypeName(std::int32_t code) {
             return "RDF";
         case kAtomFeed:
             return "Atom";
+        case kJsonFeed:
+            return "JSON Feed";
         default:
             return "Unknown / None";
     }
@@ -99,8 +102,10 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
         if (!document) {
             return false;
         }
+        std::optional<JsonFeedBody> json;  // the last body, when it was JSON
+        const auto loaded = [&] { return !document->isEmpty() || (json && json->parsed()); };
         const auto mayTryAnother = [&] {
-            return document->isEmpty() && m_lastHttpStatus != kTooManyRequests &&
+            return !loaded() && m_lastHttpStatus != kTooManyRequests &&
                    !m_stopToken.stop_requested();
         };
         for (std::size_t i = 0; i < componentNames.size() && mayTryAnother(); ++i) {
@@ -111,18 +116,27 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
             if (!download.text) {
                 continue;
             }
-            document->loadXml(std::move(*download.text));
-            if (document->isEmpty()) {
+            // The body's kind picks its parser: a JSON object is JSON, the rest XML.
+            if (isJsonBody(*download.text)) {
+                json = readJsonFeed(std::move(*download.text));
+            } else {
+                json.reset();
+                document->loadXml(std::move(*download.text));
+            }
+            if (!loaded()) {
                 RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
-                            document->loadError());
+                            json ? json->loadError : document->loadError());
             }
         }
         // Whether the stop came before the first request or cut one short.
-        if (document->isEmpty() && m_stopToken.stop_requested()) {
+        if (!loaded() && m_stopToken.stop_requested()) {
             RecordError(error_numbers::kStopped,
                         "Stopped before " + std::string(sURL) + " was read");
         }
-        const bool parsed = !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
+        const bool parsed =
+            json && json->parsed()
+                ? ParseJsonFeedItems(std::move(*json), lType, bAllowHTML)
+                : !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
         return parsed && m_lastHttpStatus == 200;
     } catch (...) {
         RecordCurrentException();

@@ -22,9 +22,16 @@ class HttpRequest;
 class TextCleaner;
 class XmlDocument;
 struct FieldPaths;
+struct JsonFeedBody;
 
 // Feed kind codes, as FeedType reports them.
-enum FeedKind : std::int32_t { kUnknownFeed = 0, kRssFeed = 1, kRdfFeed = 2, kAtomFeed = 3 };
+enum FeedKind : std::int32_t {
+    kUnknownFeed = 0,
+    kRssFeed = 1,
+    kRdfFeed = 2,
+    kAtomFeed = 3,
+    kJsonFeed = 4
+};
 
 // The names of the child elements that date an entry, in the order they are asked;
 // nullptr for none.
@@ -81,6 +88,7 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
+    bool ParseJsonFeedItems(JsonFeedBody&& body, std::int32_t& lType, bool bAllowHTML);
     // The first date, of the child elements named, that names an instant.
     static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
                                                const DateElements& names);
