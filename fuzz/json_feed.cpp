@@ -1,4 +1,4 @@
-// readJsonFeed against a reference built on another parser: nlohmann's SAX events,
+// JsonFeedBody against a reference built on another parser: nlohmann's SAX events,
 // taking each field's first occurrence as simdjson's look-up does. Both must agree on
 // whether the text is JSON (apart from simdjson's depth and number bounds) and on the
 // version, the items and their text fields.
@@ -99,7 +99,7 @@ std::string firstString(const Fields& fields, std::initializer_list<const char*>
 }  // namespace
 
 void lumeward::fuzz::fuzzOne(std::string_view input) {
-    const feed::JsonFeedBody body = feed::readJsonFeed(std::string(input));
+    const feed::JsonFeedBody body{std::string(input)};
     // The reader skips white space and byte-order marks before the object; nlohmann's
     // parser takes a NUL, never valid in JSON, for the end of the text.
     const std::size_t start = text::jsonObjectStart(input);
@@ -107,22 +107,24 @@ void lumeward::fuzz::fuzzOne(std::string_view input) {
     const bool valid = start != std::string_view::npos && input.find('\0') == input.npos &&
                        nlohmann::json::sax_parse(input.substr(start), &reference);
     if (!body.parsed()) {
-        check(body.loadError.starts_with("Not valid JSON: "), "a failure without its words");
-        check(!valid || body.loadError.find("nested deeper") != std::string::npos ||
-                  body.loadError.find("number") != std::string::npos,
+        check(body.loadError().starts_with("Not valid JSON: "), "a failure without its words");
+        check(!valid || body.loadError().find("nested deeper") != std::string::npos ||
+                  body.loadError().find("number") != std::string::npos,
               "valid JSON refused for no bound");
         return;
     }
     check(valid, "invalid JSON read");
-    check(body.entries.size() == reference.items.size(), "items lost or made up");
+    std::vector<feed::JsonFeedEntry> entries;
+    body.forEachEntry([&entries](const feed::JsonFeedEntry& entry) { entries.push_back(entry); });
+    check(entries.size() == reference.items.size(), "items lost or made up");
     const auto version = firstString(reference.top, {"version"});
-    check(body.namesJsonFeed == (version == "https://jsonfeed.org/version/1" ||
-                                 version == "https://jsonfeed.org/version/1.1" ||
-                                 version == "http://jsonfeed.org/version/1" ||
-                                 version == "http://jsonfeed.org/version/1.1"),
+    check(body.namesJsonFeed() == (version == "https://jsonfeed.org/version/1" ||
+                                   version == "https://jsonfeed.org/version/1.1" ||
+                                   version == "http://jsonfeed.org/version/1" ||
+                                   version == "http://jsonfeed.org/version/1.1"),
           "version misread");
-    for (std::size_t i = 0; i < body.entries.size(); ++i) {
-        const auto& entry = body.entries[i];
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& entry = entries[i];
         const Fields& fields = reference.items[i];
         check(entry.url == firstString(fields, {"url", "external_url"}), "url misread");
         check(entry.title == firstString(fields, {"title"}), "title misread");

@@ -118,14 +118,14 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
             }
             // The body's kind picks its parser: a JSON object is JSON, the rest XML.
             if (isJsonBody(*download.text)) {
-                json = readJsonFeed(std::move(*download.text));
+                json.emplace(std::move(*download.text));
             } else {
                 json.reset();
                 document->loadXml(std::move(*download.text));
             }
             if (!loaded()) {
                 RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
-                            json ? json->loadError : document->loadError());
+                            json ? json->loadError() : document->loadError());
             }
         }
         // Whether the stop came before the first request or cut one short.
@@ -135,7 +135,7 @@ bool FeedReader::ReadFeed(std::string_view sURL, std::string_view sUserName,
         }
         const bool parsed =
             json && json->parsed()
-                ? ParseJsonFeedItems(std::move(*json), lType, bAllowHTML)
+                ? ParseJsonFeedItems(*json, lType, bAllowHTML)
                 : !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
         return parsed && m_lastHttpStatus == 200;
     } catch (...) {

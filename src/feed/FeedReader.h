@@ -22,7 +22,7 @@ class HttpRequest;
 class TextCleaner;
 class XmlDocument;
 struct FieldPaths;
-struct JsonFeedBody;
+class JsonFeedBody;
 
 // Feed kind codes, as FeedType reports them.
 enum FeedKind : std::int32_t {
@@ -88,7 +88,7 @@ private:
     template <class T>
     std::unique_ptr<T> CreateComponent(std::string_view name);
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
-    bool ParseJsonFeedItems(JsonFeedBody&& body, std::int32_t& lType, bool bAllowHTML);
+    bool ParseJsonFeedItems(const JsonFeedBody& body, std::int32_t& lType, bool bAllowHTML);
     // The first date, of the child elements named, that names an instant.
     static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
                                                const DateElements& names);

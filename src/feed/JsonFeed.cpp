@@ -3,6 +3,7 @@
 #include <simdjson.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 
 #include "text/TextDecoding.h"
@@ -25,12 +26,12 @@ std::optional<std::string_view> stringField(const simdjson::dom::object& object,
     return value;
 }
 
-// The first of the fields that is a string, as text; empty when none is.
-std::string firstString(const simdjson::dom::object& object,
-                        std::initializer_list<std::string_view> keys) {
+// The first of the fields that is a string; empty when none is.
+std::string_view firstString(const simdjson::dom::object& object,
+                             std::initializer_list<std::string_view> keys) {
     for (const auto key : keys) {
         if (const auto value = stringField(object, key)) {
-            return std::string(*value);
+            return *value;
         }
     }
     return {};
@@ -66,7 +67,7 @@ JsonFeedEntry entryOf(const simdjson::dom::object& item) {
     entry.url = firstString(item, {"url", "external_url"});
     entry.title = firstString(item, {"title"});
     if (const auto html = stringField(item, "content_html")) {
-        entry.description = std::string(*html);
+        entry.description = *html;
         entry.descriptionIsHtml = true;
     } else {
         entry.description = firstString(item, {"content_text", "summary"});
@@ -135,42 +136,61 @@ std::string invalidJson(std::string_view text, std::size_t offset, simdjson::err
 
 }  // namespace
 
+// The text and the parser hold the memory the parsed document points into.
+struct JsonFeedBody::Document {
+    std::string text;
+    simdjson::dom::parser parser;
+    simdjson::dom::object top;
+};
+
 bool isJsonBody(std::string_view text) {
     return text::jsonObjectStart(text) != std::string_view::npos;
 }
 
-JsonFeedBody readJsonFeed(std::string&& text) {
-    JsonFeedBody body;
+JsonFeedBody::JsonFeedBody(std::string&& text) : m_document(std::make_unique<Document>()) {
     // Byte-order marks and white space before the object are not JSON.
     const std::size_t start = text::jsonObjectStart(text);
     if (start != std::string_view::npos) {
         text.erase(0, start);
     }
     text.reserve(text.size() + simdjson::SIMDJSON_PADDING);  // read in place, not copied
-    simdjson::dom::parser parser;
-    simdjson::dom::object top;
-    auto error = parser.allocate(text.size(), kMaxJsonDepth);
+    Document& document = *m_document;
+    document.text = std::move(text);
+    auto error = document.parser.allocate(document.text.size(), kMaxJsonDepth);
     if (error == simdjson::SUCCESS) {
-        error = parser.parse(text.data(), text.size(), false).get_object().get(top);
+        error = document.parser.parse(document.text.data(), document.text.size(), false)
+                    .get_object()
+                    .get(document.top);
     }
     if (error != simdjson::SUCCESS) {
-        body.loadError = invalidJson(text, start == std::string_view::npos ? 0 : start, error);
-        return body;
+        m_loadError =
+            invalidJson(document.text, start == std::string_view::npos ? 0 : start, error);
+        m_document.reset();
     }
+}
+
+JsonFeedBody::~JsonFeedBody() = default;
+JsonFeedBody::JsonFeedBody(JsonFeedBody&&) noexcept = default;
+JsonFeedBody& JsonFeedBody::operator=(JsonFeedBody&&) noexcept = default;
+
+bool JsonFeedBody::namesJsonFeed() const {
     std::string_view version;
-    body.namesJsonFeed = top["version"].get_string().get(version) == simdjson::SUCCESS &&
-                         std::ranges::find(kJsonFeedVersions, version) != kJsonFeedVersions.end();
+    return m_document &&
+           m_document->top["version"].get_string().get(version) == simdjson::SUCCESS &&
+           std::ranges::find(kJsonFeedVersions, version) != kJsonFeedVersions.end();
+}
+
+void JsonFeedBody::forEachEntry(const std::function<void(const JsonFeedEntry&)>& visit) const {
     simdjson::dom::array items;
-    if (top["items"].get_array().get(items) == simdjson::SUCCESS) {
-        body.entries.reserve(items.size());
-        for (const simdjson::dom::element item : items) {
-            simdjson::dom::object fields;
-            if (item.get_object().get(fields) == simdjson::SUCCESS) {
-                body.entries.push_back(entryOf(fields));
-            }
+    if (!m_document || m_document->top["items"].get_array().get(items) != simdjson::SUCCESS) {
+        return;
+    }
+    for (const simdjson::dom::element item : items) {
+        simdjson::dom::object fields;
+        if (item.get_object().get(fields) == simdjson::SUCCESS) {
+            visit(entryOf(fields));
         }
     }
-    return body;
 }
 
 }  // namespace lumeward::feed

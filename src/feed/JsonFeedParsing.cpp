@@ -4,28 +4,26 @@
 
 namespace lumeward::feed {
 
-bool FeedReader::ParseJsonFeedItems(JsonFeedBody&& body, std::int32_t& lType, bool bAllowHTML) {
+bool FeedReader::ParseJsonFeedItems(const JsonFeedBody& body, std::int32_t& lType,
+                                    bool bAllowHTML) {
     try {
-        if (lType == kUnknownFeed && body.namesJsonFeed) {
+        if (lType == kUnknownFeed && body.namesJsonFeed()) {
             lType = kJsonFeed;
         }
         m_feedType = lType;
         if (lType != kJsonFeed) {
             return false;
         }
-        m_items->reserve(m_items->size() + body.entries.size());
-        for (auto& entry : body.entries) {
-            // Plain text is kept as written: only HTML has mark-up to remove.
-            const bool keepText = bAllowHTML || !entry.descriptionIsHtml;
-            FeedItem item = NewItem(std::move(entry.url), std::move(entry.title),
-                                    keepText ? std::string() : std::move(entry.description),
+        body.forEachEntry([&](const JsonFeedEntry& entry) {
+            FeedItem item = NewItem(std::string(entry.url), std::string(entry.title), {},
                                     entry.date, bAllowHTML);
-            if (keepText) {
-                item.Description(std::move(entry.description));
-            }
-            item.Id(std::move(entry.id));
+            // Plain text is kept as written: only HTML has mark-up to remove.
+            item.Description(entry.descriptionIsHtml && !bAllowHTML
+                                 ? StripHTML(entry.description)
+                                 : std::string(entry.description));
+            item.Id(entry.id);
             m_items->push_back(std::move(item));
-        }
+        });
         return true;
     } catch (...) {
         RecordCurrentException();
