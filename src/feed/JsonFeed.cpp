@@ -16,63 +16,93 @@ constexpr std::array<std::string_view, 4> kJsonFeedVersions = {
     "https://jsonfeed.org/version/1", "https://jsonfeed.org/version/1.1",
     "http://jsonfeed.org/version/1", "http://jsonfeed.org/version/1.1"};
 
-// The field's text when it is a string; none when it is missing or not a string.
-std::optional<std::string_view> stringField(const simdjson::dom::object& object,
-                                            std::string_view key) {
-    std::string_view value;
-    if (object[key].get_string().get(value) != simdjson::SUCCESS) {
-        return std::nullopt;
-    }
-    return value;
-}
+// The fields of an item that the reader takes, in the order of kItemFieldNames.
+enum ItemField : std::size_t {
+    kId,
+    kUrl,
+    kExternalUrl,
+    kTitle,
+    kContentHtml,
+    kContentText,
+    kSummary,
+    kDatePublished,
+    kDateModified,
+    kItemFieldCount
+};
+constexpr std::array<std::string_view, kItemFieldCount> kItemFieldNames = {
+    "id",           "url",     "external_url",   "title",        "content_html",
+    "content_text", "summary", "date_published", "date_modified"};
 
-// The first of the fields that is a string; empty when none is.
-std::string_view firstString(const simdjson::dom::object& object,
-                             std::initializer_list<std::string_view> keys) {
-    for (const auto key : keys) {
-        if (const auto value = stringField(object, key)) {
-            return *value;
-        }
-    }
-    return {};
-}
-
-// Ids are strings by the format, but feeds write numbers too.
-std::string idText(const simdjson::dom::object& item) {
-    simdjson::dom::element id;
-    if (item["id"].get(id) != simdjson::SUCCESS) {
-        return {};
-    }
-    if (id.is_string()) {
-        return std::string(id.get_string().value_unsafe());
-    }
-    return id.is_number() ? simdjson::to_string(id) : std::string();
-}
-
-std::optional<ItemDate> itemDate(const simdjson::dom::object& item) {
-    // A feed that spoils one date may still give the other.
-    for (const auto key : {"date_published", "date_modified"}) {
-        if (const auto text = stringField(item, key)) {
-            if (const auto date = parseItemDate(*text)) {
-                return date;
+// The first value of each field the reader takes, as a look-up by name would find it,
+// gathered in one pass over the item rather than one per name.
+class ItemFields {
+public:
+    explicit ItemFields(const simdjson::dom::object& item) {
+        for (const auto field : item) {
+            const auto* name = std::ranges::find(kItemFieldNames, field.key);
+            if (name != kItemFieldNames.end()) {
+                auto& value = m_values[static_cast<std::size_t>(name - kItemFieldNames.begin())];
+                if (!value) {
+                    value = field.value;
+                }
             }
         }
     }
-    return std::nullopt;
-}
+
+    // The field's text when it is a string; none when it is missing or not a string.
+    std::optional<std::string_view> string(ItemField field) const {
+        const auto& value = m_values[field];
+        if (!value || !value->is_string()) {
+            return std::nullopt;
+        }
+        return value->get_string().value_unsafe();
+    }
+    // The first of the fields that is a string; empty when none is.
+    std::string_view firstString(std::initializer_list<ItemField> fields) const {
+        for (const auto field : fields) {
+            if (const auto text = string(field)) {
+                return *text;
+            }
+        }
+        return {};
+    }
+    // Ids are strings by the format, but feeds write numbers too.
+    std::string id() const {
+        const auto& value = m_values[kId];
+        if (value && value->is_number()) {
+            return simdjson::to_string(*value);
+        }
+        return std::string(string(kId).value_or(std::string_view()));
+    }
+    // A feed that spoils one date may still give the other.
+    std::optional<ItemDate> date() const {
+        for (const auto field : {kDatePublished, kDateModified}) {
+            if (const auto text = string(field)) {
+                if (const auto date = parseItemDate(*text)) {
+                    return date;
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    std::array<std::optional<simdjson::dom::element>, kItemFieldCount> m_values;
+};
 
 JsonFeedEntry entryOf(const simdjson::dom::object& item) {
+    const ItemFields fields(item);
     JsonFeedEntry entry;
-    entry.id = idText(item);
-    entry.url = firstString(item, {"url", "external_url"});
-    entry.title = firstString(item, {"title"});
-    if (const auto html = stringField(item, "content_html")) {
+    entry.id = fields.id();
+    entry.url = fields.firstString({kUrl, kExternalUrl});
+    entry.title = fields.firstString({kTitle});
+    if (const auto html = fields.string(kContentHtml)) {
         entry.description = *html;
         entry.descriptionIsHtml = true;
     } else {
-        entry.description = firstString(item, {"content_text", "summary"});
+        entry.description = fields.firstString({kContentText, kSummary});
     }
-    entry.date = itemDate(item);
+    entry.date = fields.date();
     return entry;
 }
 
