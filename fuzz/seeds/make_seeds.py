@@ -45,7 +45,7 @@ REFERENCES = (b'caf&eacute; &amp;amp; &copy 2026 &notit; &#8212;&#x2014;&#X41&#0
               b'&#xD800;&#1114112;&#1;&nGt;&CounterClockwiseContourIntegral;&#;&')
 
 JSON_FEED = ('{"version":"https://jsonfeed.org/version/1.1","title":"J","items":[{"id":"1",'
-             '"url":"https://d.example/1","title":"AT&amp;amp;T \\u00e9","content_html":"<p>a</p>",'
+             '"url":"https://d.example/1","external_url":"https://d.example/e","title":"AT&amp;amp;T \\u00e9","content_html":"<p>a</p>",'
              '"date_published":"2026-12-07T10:00:00Z"},{"id":2,"external_url":"https://d.example/x",'
              '"content_text":"t","summary":"s"},{"url":1,"summary":"only"},[]]}').encode()
 JSON_V1 = (b'\xef\xbb\xbf {"version":"http://jsonfeed.org/version/1","items":[{"title":"Caf\xc3\xa9",'
