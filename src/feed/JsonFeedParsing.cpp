@@ -14,14 +14,19 @@ bool FeedReader::ParseJsonFeedItems(const JsonFeedBody& body, std::int32_t& lTyp
         if (lType != kJsonFeed) {
             return false;
         }
+        // JSON escapes can name characters the body's cleaning never saw ("\u0000"):
+        // each text is cleaned as XML text is.
+        const auto clean = [this](std::string_view text) {
+            return CleanFeedText(std::string(text));
+        };
         body.forEachEntry([&](const JsonFeedEntry& entry) {
-            FeedItem item = NewItem(std::string(entry.url), std::string(entry.title), {},
-                                    entry.date, bAllowHTML);
+            FeedItem item =
+                NewItem(clean(entry.url), clean(entry.title), {}, entry.date, bAllowHTML);
             // Plain text is kept as written: only HTML has mark-up to remove.
             item.Description(entry.descriptionIsHtml && !bAllowHTML
-                                 ? StripHTML(entry.description)
-                                 : std::string(entry.description));
-            item.Id(entry.id);
+                                 ? StripHTML(clean(entry.description))
+                                 : clean(entry.description));
+            item.Id(clean(entry.id));
             m_items->push_back(std::move(item));
         });
         return true;

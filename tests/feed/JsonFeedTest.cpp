@@ -52,7 +52,7 @@ TEST(JsonFeedReading, ReadsEachFieldAndItsFallback) {
         R"({},"not an item",7,)"
         R"({"id":42,"url":3,"external_url":"https://x.org/","content_text":"a <b> &amp; b","summary":"S","date_published":"soon","date_modified":"2026-12-08T00:00:00Z"},)"
         R"({"id":1.5,"summary":"<i>S</i>","date_modified":"2026-12-09"},)"
-        R"({"id":true,"title":"caf\u00e9 \ud83d\ude00","content_html":""})");
+        R"({"id":true,"title":"caf\u00e9 \ud83d\ude00\u0000\u000b","content_html":""})");
     const std::string items =
         "a1 | https://e.org/1 | AT&amp;T | \na b\n | 2026-12-07T09:00:00Z\n"
         " |  |  |  | -\n"
