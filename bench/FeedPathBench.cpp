@@ -64,7 +64,8 @@ using namespace lumeward::feed;
 
 // Hostile shapes, built in memory: one description that is a single text node
 // of "huge-text-<MiB>" mebibytes, or one nested "nested-<thousands>" thousand
-// elements deep. Doubling the size must no more than double the time.
+// elements deep; "json-huge-text-<MiB>", one JSON Feed item's HTML of that size.
+// Doubling the size must no more than double the time.
 std::string hostileFeed(const std::string& name) {
     const auto number = [&name](std::size_t prefix) { return std::stoul(name.substr(prefix)); };
     std::string body = "<rss><channel><item><title>T</title><description>";
@@ -109,7 +110,10 @@ std::string webPage(const std::string& name) {
 const std::string& corpusFile(const std::string& name) {
     static std::map<std::string, std::string> files;
     auto& bytes = files[name];
-    if (bytes.empty() && (name.starts_with("huge-text-") || name.starts_with("nested-"))) {
+    if (bytes.empty() && name.starts_with("json-huge-text-")) {
+        bytes = R"({"version":"https://jsonfeed.org/version/1.1","items":[{"content_html":")" +
+                std::string(std::stoul(name.substr(15)) << 20, 'x') + "\"}]}";
+    } else if (bytes.empty() && (name.starts_with("huge-text-") || name.starts_with("nested-"))) {
         bytes = hostileFeed(name);
     } else if (bytes.empty() && name.starts_with("page-")) {
         bytes = webPage(name);
@@ -198,12 +202,19 @@ BENCHMARK_CAPTURE(BM_ReadFeed, rss2_10k, std::string("rss2-10k.xml"))
 BENCHMARK_CAPTURE(BM_ReadFeed, atom_10k, std::string("atom-10k.xml"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, rdf_10k, std::string("rdf-10k.xml"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, json_10k, std::string("json-10k.json"))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, rss2_20, std::string("rss2-20.xml"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, atom_20, std::string("atom-20.xml"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, rdf_20, std::string("rdf-20.xml"))->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, json_20, std::string("json-20.json"))->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, huge_text_8mib, std::string("huge-text-8"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, huge_text_32mib, std::string("huge-text-32"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, json_huge_text_8mib, std::string("json-huge-text-8"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ReadFeed, json_huge_text_32mib, std::string("json-huge-text-32"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadFeed, nested_250k, std::string("nested-250"))
     ->Unit(benchmark::kMillisecond);

@@ -73,7 +73,7 @@ void lumeward::fuzz::fuzzOne(std::string_view input) {
 
     std::int32_t kind = forced;
     if (reader.ReadFeed("http://fuzz.invalid/feed", "", "", kind, (flags & 4) != 0)) {
-        check(reader.FeedType() >= feed::kRssFeed && reader.FeedType() <= feed::kAtomFeed,
+        check(reader.FeedType() >= feed::kRssFeed && reader.FeedType() <= feed::kJsonFeed,
               "a successful read has no feed kind");
     }
     check(forced == feed::kUnknownFeed || kind == forced, "a forced feed kind was changed");

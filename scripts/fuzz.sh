@@ -20,7 +20,8 @@ while (($# > 0)); do
     esac
 done
 if ((${#targets[@]} == 0)); then
-    targets=(clean_feed_text strip_html decode_body feed_path feed_discovery address_lines file_names)
+    targets=(clean_feed_text strip_html decode_body feed_path json_feed feed_discovery address_lines
+             file_names)
 fi
 
 scripts/setup.sh fuzz

@@ -12,6 +12,7 @@ packages=(
     libcurl4-openssl-dev libidn2-dev libpugixml-dev libsqlite3-dev
     qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools fonts-liberation
     libcli11-dev libgtest-dev libcpp-httplib-dev libbenchmark-dev libxml2-dev
+    libsimdjson-dev nlohmann-json3-dev
     scdoc mandoc bash-completion desktop-file-utils appstream
 )
 # The fuzz targets build with clang, whose libFuzzer runtime is a package of its own.

@@ -29,8 +29,9 @@ namespace lumeward::batch {
 namespace {
 
 constexpr char kDescription[] =
-    "Reads feeds (RSS 2.0, RSS 1.0/RDF, Atom) without a window: lists their items as\n"
-    "JSON lines, or saves them as one HTML file each, as plain text or as web pages.";
+    "Reads feeds (RSS 2.0, RSS 1.0/RDF, Atom, JSON Feed) without a window: lists their\n"
+    "items as JSON lines, or saves them as one HTML file each, as plain text or as web\n"
+    "pages.";
 constexpr char kFooter[] =
     "In full:\n"
     "  lumeward-batch [--no-cache] list [--jobs N] ADDRESS...\n"

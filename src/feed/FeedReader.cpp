@@ -4,6 +4,7 @@
 
 #include "feed/FeedDiscovery.h"
 #include "feed/HttpRequest.h"
+#include "feed/JsonFeed.h"
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
 #include "text/HtmlCharacterReferences.h"
@@ -68,6 +69,8 @@ std::string_view feedTypeName(std::int32_t code) {
             return "RDF";
         case kAtomFeed:
             return "Atom";
+        case kJsonFeed:
+            return "JSON Feed";
         default:
             return "Unknown / None";
     }
@@ -126,31 +129,40 @@ bool FeedReader::ReadAddress(std::string_view sURL, std::string_view sUserName,
         if (!document) {
             return false;
         }
-        // Loads an answer's text; true when it is a web page naming a feed,
-        // whose address then is in foundFeed.
+        std::optional<JsonFeedBody> json;  // the last body, when it was JSON
+        const auto loaded = [&] { return !document->isEmpty() || (json && json->parsed()); };
+        // Loads an answer's text by its kind: a JSON object is JSON, the rest
+        // XML. True when it is a web page naming a feed, whose address then is
+        // in foundFeed.
         const auto take = [&](std::string&& text, std::string_view contentType,
                               std::string_view address) {
-            // The page is kept aside for the feed it may name, as the XML loader parses in place.
-            std::optional<std::string> page;
-            if (foundFeed && (m_lastHttpStatus == 200 || m_memory.fromKeptBody) &&
-                isWebPage(contentType, text)) {
-                page = text;
-            }
-            document->loadXml(std::move(text));
-            if (page && RecognisedKind(*document) == kUnknownFeed) {
-                *foundFeed = findFeedAddress(*page, address);
-                if (*foundFeed) {
-                    return true;
+            if (isJsonBody(text)) {
+                json.emplace(std::move(text));
+            } else {
+                json.reset();
+                // The page is kept aside for the feed it may name, as the XML loader parses in
+                // place.
+                std::optional<std::string> page;
+                if (foundFeed && (m_lastHttpStatus == 200 || m_memory.fromKeptBody) &&
+                    isWebPage(contentType, text)) {
+                    page = text;
+                }
+                document->loadXml(std::move(text));
+                if (page && RecognisedKind(*document) == kUnknownFeed) {
+                    *foundFeed = findFeedAddress(*page, address);
+                    if (*foundFeed) {
+                        return true;
+                    }
                 }
             }
-            if (document->isEmpty()) {
+            if (!loaded()) {
                 RecordError(m_lastErrorCode != 0 ? m_lastErrorCode : error_numbers::kNotWellFormed,
-                            document->loadError());
+                            json ? json->loadError() : document->loadError());
             }
             return false;
         };
         const auto mayTryAnother = [&] {
-            return document->isEmpty() && m_lastHttpStatus != kTooManyRequests &&
+            return !loaded() && m_lastHttpStatus != kTooManyRequests &&
                    !m_stopToken.stop_requested();
         };
         const bool mayAsk = m_memory.notAskedBecause.empty();
@@ -174,11 +186,14 @@ bool FeedReader::ReadAddress(std::string_view sURL, std::string_view sUserName,
             }
         }
         // Whether the stop came before the first request or cut one short.
-        if (document->isEmpty() && m_stopToken.stop_requested()) {
+        if (!loaded() && m_stopToken.stop_requested()) {
             RecordError(error_numbers::kStopped,
                         "Stopped before " + std::string(sURL) + " was read");
         }
-        const bool parsed = !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
+        const bool parsed =
+            json && json->parsed()
+                ? ParseJsonFeedItems(*json, lType, bAllowHTML)
+                : !document->isEmpty() && ParseFeedItems(*document, lType, bAllowHTML);
         return parsed && (m_lastHttpStatus == 200 || m_memory.fromKeptBody);
     } catch (...) {
         RecordCurrentException();

@@ -23,9 +23,16 @@ class HttpRequest;
 class TextCleaner;
 class XmlDocument;
 struct FieldPaths;
+class JsonFeedBody;
 
 // Feed kind codes, as FeedType reports them.
-enum FeedKind : std::int32_t { kUnknownFeed = 0, kRssFeed = 1, kRdfFeed = 2, kAtomFeed = 3 };
+enum FeedKind : std::int32_t {
+    kUnknownFeed = 0,
+    kRssFeed = 1,
+    kRdfFeed = 2,
+    kAtomFeed = 3,
+    kJsonFeed = 4
+};
 
 // The names of the child elements that date an entry, in the order they are asked;
 // nullptr for none.
@@ -105,6 +112,7 @@ private:
     bool ParseFeedItems(const XmlDocument& document, std::int32_t& lType, bool bAllowHTML);
     // The kind the document's root names; kUnknownFeed for none.
     static std::int32_t RecognisedKind(const XmlDocument& document);
+    bool ParseJsonFeedItems(const JsonFeedBody& body, std::int32_t& lType, bool bAllowHTML);
     // The first date, of the child elements named, that names an instant.
     static std::optional<ItemDate> GetNodeDate(const pugi::xml_node& context,
                                                const DateElements& names);

@@ -52,6 +52,8 @@ std::string decodeResponseBody(std::string&& body, std::string_view contentType)
     if (const ByteOrderMark* mark = findByteOrderMark(body)) {
         markCharset = mark->charset;
         body.erase(0, mark->bytes.size());
+    } else if (jsonObjectStart(body) != std::string_view::npos) {
+        return decodeUtf8(std::move(body));
     }
     for (const std::string_view label :
          {markCharset, charsetFromContentType(contentType), charsetFromXmlDeclaration(body)}) {
@@ -66,6 +68,21 @@ std::string decodeResponseBody(std::string&& body, std::string_view contentType)
         return std::move(body);
     }
     return decode(encodingForLabel("windows-1252").value(), std::move(body));
+}
+
+std::size_t jsonObjectStart(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (text.substr(start).starts_with(kMark)) {
+            start += kMark.size();
+        } else if (const char c = text[start]; c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            ++start;
+        } else {
+            break;
+        }
+    }
+    return start < text.size() && text[start] == '{' ? start : std::string_view::npos;
 }
 
 }  // namespace lumeward::text

@@ -62,6 +62,10 @@ TEST(TextDecoding, MarkThenHeaderThenDeclarationThenUtf8ThenWindows1252) {
          "\xE2\x82\xAC\xE2\x80\x99\xC3\xA9\xC2\x81\xC2\x9D\xC3\x83\xC2\xA9"},
         {"NUL and controls kept", "a\0b\x01\x1F\x7F"s, xml + "koi8-r", "a\0b\x01\x1F\x7F"s},
         {"empty", "", xml + "utf-16", ""},
+        // JSON is UTF-8 whatever the header says; a mark after white space goes with it.
+        {"JSON object", " \xEF\xBB\xBF {\"a\":\"" + hello + "\x80\"}", xml + "koi8-r",
+         " \xEF\xBB\xBF {\"a\":\"" + hello + bad + "\"}"},
+        {"JSON array", "[\xC1]", xml + "koi8-r", "[\xD0\xB0]"},
         // Declared UTF-8: each maximal invalid part becomes one U+FFFD.
         {"invalid UTF-8",
          "a\xF1\x80\x80\xE1\x80\xC2z\x80y\xC0\x80\xED\xA0\x80\xF4\x90x\xF0\x9F\x98", xml + "utf-8",
