@@ -1,11 +1,11 @@
 #include "feed/CurlHttpRequest.h"
 
+#include "text/AsciiText.h"
 #include "text/TextDecoding.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <memory>
 #include <mutex>
@@ -53,21 +53,6 @@ struct ResponseCollector {
     std::string movedTo;
 };
 
-bool equalsIgnoringCase(std::string_view left, std::string_view right) {
-    return std::ranges::equal(left, right, [](unsigned char a, unsigned char b) {
-        return std::tolower(a) == std::tolower(b);
-    });
-}
-
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 // "HTTP/1.1 404 Not Found" -> 404; 0 when the line holds no code.
 int statusCode(std::string_view statusLine) {
     const auto afterVersion = statusLine.find(' ');
@@ -89,7 +74,7 @@ std::string_view reasonPhrase(std::string_view statusLine) {
     if (afterCode == std::string_view::npos) {
         return {};
     }
-    return trimmed(statusLine.substr(afterCode + 1));
+    return text::trimmedAscii(statusLine.substr(afterCode + 1));
 }
 
 // location read relative to base, as libcurl follows it; empty when it cannot be.
@@ -133,9 +118,9 @@ std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* 
         collector.headers.clear();
         collector.body.clear();
     } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-        const std::string_view value = trimmed(line.substr(colon + 1));
+        const std::string_view value = text::trimmedAscii(line.substr(colon + 1));
         collector.headers.emplace_back(line.substr(0, colon), value);
-        if (equalsIgnoringCase(line.substr(0, colon), "location")) {
+        if (text::equalsIgnoringAsciiCase(line.substr(0, colon), "location")) {
             noteRedirect(collector, value);
         }
     }
@@ -244,7 +229,7 @@ CurlHttpRequest::CurlHttpRequest(HttpLimits limits) : m_limits(limits) {}
 CurlHttpRequest::~CurlHttpRequest() = default;
 
 void CurlHttpRequest::open(std::string_view method, std::string_view url, bool async) {
-    if (!equalsIgnoringCase(method, "GET")) {
+    if (!text::equalsIgnoringAsciiCase(method, "GET")) {
         throw ComponentError(CURLE_BAD_FUNCTION_ARGUMENT, "HTTP method '" + std::string(method) +
                                                               "' is not supported; only GET is");
     }
@@ -411,8 +396,9 @@ std::int32_t CurlHttpRequest::status() const {
 }
 
 std::string CurlHttpRequest::responseHeader(std::string_view name) const {
-    const auto found = std::ranges::find_if(
-        m_headers, [name](const auto& header) { return equalsIgnoringCase(header.first, name); });
+    const auto found = std::ranges::find_if(m_headers, [name](const auto& header) {
+        return text::equalsIgnoringAsciiCase(header.first, name);
+    });
     return found != m_headers.end() ? found->second : std::string();
 }
 

@@ -10,6 +10,8 @@
 #include <memory>
 #include <mutex>
 
+#include "text/AsciiText.h"
+
 namespace lumeward::feed {
 
 namespace {
@@ -23,27 +25,9 @@ struct UriDeleter {
 using Text = std::unique_ptr<xmlChar, TextDeleter>;
 using Uri = std::unique_ptr<xmlURI, UriDeleter>;
 
-constexpr std::string_view kAsciiWhiteSpace = " \t\n\f\r";
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) { return lower(x) == lower(y); });
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(kAsciiWhiteSpace);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kAsciiWhiteSpace) - first + 1);
-}
-
 // "Text/HTML; charset=utf-8" -> "Text/HTML".
 std::string_view mimeEssence(std::string_view type) {
-    return trimmed(type.substr(0, type.find(';')));
+    return text::trimmedAscii(type.substr(0, type.find(';')));
 }
 
 // The WHATWG MIME Sniffing Standard's patterns for HTML, each to be followed
@@ -74,13 +58,13 @@ void initialiseParser() {
 
 bool holdsAlternate(std::string_view rel) {
     while (!rel.empty()) {
-        const auto start = rel.find_first_not_of(kAsciiWhiteSpace);
+        const auto start = rel.find_first_not_of(text::kAsciiWhiteSpace);
         if (start == std::string_view::npos) {
             return false;
         }
         rel.remove_prefix(start);
-        const auto end = std::min(rel.find_first_of(kAsciiWhiteSpace), rel.size());
-        if (equalsIgnoringCase(rel.substr(0, end), "alternate")) {
+        const auto end = std::min(rel.find_first_of(text::kAsciiWhiteSpace), rel.size());
+        if (text::equalsIgnoringAsciiCase(rel.substr(0, end), "alternate")) {
             return true;
         }
         rel.remove_prefix(end);
@@ -94,7 +78,7 @@ bool namesFeedType(std::string_view type) {
         "application/feed+json"};
     const auto essence = mimeEssence(type);
     return std::ranges::any_of(kFeedTypes, [&](std::string_view feedType) {
-        return equalsIgnoringCase(essence, feedType);
+        return text::equalsIgnoringAsciiCase(essence, feedType);
     });
 }
 
@@ -104,7 +88,7 @@ bool namesFeedType(std::string_view type) {
 std::string uriReference(std::string_view href) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string reference;
-    for (const char c : trimmed(href)) {
+    for (const char c : text::trimmedAscii(href)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '\t' || c == '\n' || c == '\r') {
             continue;
@@ -138,7 +122,8 @@ bool isWebAddress(std::string_view address) {
         return false;
     }
     const std::string_view scheme(uri->scheme);
-    return equalsIgnoringCase(scheme, "http") || equalsIgnoringCase(scheme, "https");
+    return text::equalsIgnoringAsciiCase(scheme, "http") ||
+           text::equalsIgnoringAsciiCase(scheme, "https");
 }
 
 // The port an address names, or its scheme's when it names none.
@@ -146,7 +131,7 @@ int portOf(const xmlURI& uri) {
     if (uri.port > 0) {
         return uri.port;
     }
-    return uri.scheme != nullptr && equalsIgnoringCase(uri.scheme, "https") ? 443 : 80;
+    return uri.scheme != nullptr && text::equalsIgnoringAsciiCase(uri.scheme, "https") ? 443 : 80;
 }
 
 constexpr int kMaxOpenElements = 256;
@@ -170,7 +155,7 @@ struct LinkSearch {
 std::size_t lastLinkTag(std::string_view page) {
     for (auto at = page.rfind('<'); at != std::string_view::npos;
          at = at == 0 ? std::string_view::npos : page.rfind('<', at - 1)) {
-        if (equalsIgnoringCase(page.substr(at + 1, 4), "link")) {
+        if (text::equalsIgnoringAsciiCase(page.substr(at + 1, 4), "link")) {
             return at;
         }
     }
@@ -208,7 +193,7 @@ void onStartElement(void* parserContext, const xmlChar* elementName, const xmlCh
         }
     } else if (name == "link" && !search.feedHref) {
         const auto href = attribute(attributes, "href");
-        if (href && !trimmed(*href).empty() &&
+        if (href && !text::trimmedAscii(*href).empty() &&
             holdsAlternate(attribute(attributes, "rel").value_or("")) &&
             namesFeedType(attribute(attributes, "type").value_or(""))) {
             search.feedHref = std::string(*href);
@@ -229,21 +214,21 @@ void onStartElement(void* parserContext, const xmlChar* elementName, const xmlCh
 
 bool isWebPage(std::string_view contentType, std::string_view text) {
     const auto essence = mimeEssence(contentType);
-    if (equalsIgnoringCase(essence, "text/html") ||
-        equalsIgnoringCase(essence, "application/xhtml+xml")) {
+    if (text::equalsIgnoringAsciiCase(essence, "text/html") ||
+        text::equalsIgnoringAsciiCase(essence, "application/xhtml+xml")) {
         return true;
     }
     if (text.starts_with("\xEF\xBB\xBF")) {
         text.remove_prefix(3);
     }
-    const auto start = text.find_first_not_of(kAsciiWhiteSpace);
+    const auto start = text.find_first_not_of(text::kAsciiWhiteSpace);
     if (start == std::string_view::npos) {
         return false;
     }
     text.remove_prefix(start);
     return std::ranges::any_of(kHtmlStarts, [&](std::string_view pattern) {
         return text.size() > pattern.size() &&
-               equalsIgnoringCase(text.substr(0, pattern.size()), pattern) &&
+               text::equalsIgnoringAsciiCase(text.substr(0, pattern.size()), pattern) &&
                (text[pattern.size()] == ' ' || text[pattern.size()] == '>');
     });
 }
@@ -290,8 +275,9 @@ bool sameServer(std::string_view first, std::string_view second) {
     const Uri other = parsedUri(second);
     return one && other && one->scheme != nullptr && other->scheme != nullptr &&
            one->server != nullptr && other->server != nullptr &&
-           equalsIgnoringCase(one->scheme, other->scheme) &&
-           equalsIgnoringCase(one->server, other->server) && portOf(*one) == portOf(*other);
+           text::equalsIgnoringAsciiCase(one->scheme, other->scheme) &&
+           text::equalsIgnoringAsciiCase(one->server, other->server) &&
+           portOf(*one) == portOf(*other);
 }
 
 }  // namespace lumeward::feed

@@ -7,6 +7,7 @@
 #include "feed/JsonFeed.h"
 #include "feed/TextCleaning.h"
 #include "feed/XmlDocument.h"
+#include "text/AsciiText.h"
 #include "text/HtmlCharacterReferences.h"
 #include "text/TextDecoding.h"
 
@@ -30,19 +31,6 @@ std::vector<std::string_view> splitComponentList(std::string_view list) {
     }
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // A server that answers "too many requests" is not asked again by the next component.
 constexpr std::int32_t kTooManyRequests = 429;
 constexpr std::int32_t kNotModified = 304;
@@ -50,7 +38,7 @@ constexpr std::int32_t kNotModified = 304;
 // The WinHttp calling convention sets credentials separately; every other name
 // passes them to open.
 bool usesWinHttpConvention(std::string_view componentName) {
-    return equalsIgnoringCase(componentName, "WinHTTP.WinHTTPRequest.5");
+    return text::equalsIgnoringAsciiCase(componentName, "WinHTTP.WinHTTPRequest.5");
 }
 
 std::shared_ptr<const ComponentRegistry> standardRegistry() {

@@ -2,18 +2,11 @@
 
 #include <cstdint>
 
+#include "text/AsciiText.h"
+
 namespace lumeward::memory {
 
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n";
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
 // 64-bit FNV-1a: defined byte by byte, so independent of the machine.
 std::uint64_t fnv1a(std::string_view bytes, std::uint64_t hash = 0xcbf29ce484222325u) {
@@ -38,10 +31,10 @@ std::string itemKey(std::string_view feedAddress, std::string_view id, std::stri
     // An address is one line, so the line feed ends it; the word after it keeps an
     // id from matching another item's link.
     std::string key(feedAddress);
-    if (const auto theId = trimmed(id); !theId.empty()) {
+    if (const auto theId = text::trimmedAscii(id); !theId.empty()) {
         return key.append("\nid ").append(theId);
     }
-    if (const auto theLink = trimmed(link); !theLink.empty()) {
+    if (const auto theLink = text::trimmedAscii(link); !theLink.empty()) {
         return key.append("\nlink ").append(theLink);
     }
     // The zero byte, which no XML text holds, ends the title.

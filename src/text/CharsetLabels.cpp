@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 
+#include "text/AsciiText.h"
+
 namespace lumeward::text {
 
 namespace {
@@ -127,12 +129,7 @@ std::string_view charsetFromXmlDeclaration(std::string_view body) {
 }
 
 std::string normalisedCharset(std::string_view label) {
-    constexpr std::string_view kAsciiWhiteSpace = " \t\n\f\r";
-    const std::size_t first = label.find_first_not_of(kAsciiWhiteSpace);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return lowerCased(label.substr(first, label.find_last_not_of(kAsciiWhiteSpace) + 1 - first));
+    return lowerCased(trimmedAscii(label));
 }
 
 }  // namespace lumeward::text
