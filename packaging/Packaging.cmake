@@ -29,10 +29,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn web feeds into files")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Lumeward keeps a list of feed addresses, retrieves every item of every listed\n"
-    "feed (RSS 2.0, RSS 1.0/RDF and Atom) into a list where each result can be\n"
-    "checked or unchecked, and saves the checked results as one HTML file each\n"
-    "into a folder of your choice. It reads feed lists in OPML, decodes text as\n"
-    "browsers do, and reads many feeds side by side.\n"
+    "feed (RSS 2.0, RSS 1.0/RDF, Atom and JSON Feed) into a list where each result\n"
+    "can be checked or unchecked, and saves the checked results as one HTML file\n"
+    "each into a folder of your choice. It reads feed lists in OPML, finds a\n"
+    "site's feed from its page, decodes text as browsers do, reads many feeds side\n"
+    "by side, and asks servers only for what changed since the last run.\n"
     "\n"
     "lumeward-batch does the same work without a window, for scripts: it lists\n"
     "the items of feeds as JSON lines or saves them as files.")
