@@ -529,6 +529,35 @@ TEST_F(Form1Test, TheAddressListAndItsStatusesComeBackAfterARestart) {
     EXPECT_EQ(statuses(), QStringList(kept) << "");
 }
 
+// A second run asks only for what changed, unless the setting says to read in full.
+TEST_F(Form1Test, ASecondRunAsksOnlyForWhatChangedUnlessSetToReadInFull) {
+    std::atomic<int> notModified = 0;
+    m_servers[0].handle("/tagged", [&notModified](const auto& request, auto& response) {
+        response.set_header("ETag", "\"v1\"");
+        if (request.get_header_value("If-None-Match") == "\"v1\"") {
+            ++notModified;
+            response.status = 304;
+            return;
+        }
+        response.set_content(
+            "<rss><channel><item><title>a</title></item><item><title>b</title>"
+            "</item></channel></rss>",
+            "application/xml");
+    });
+    m_form->ListView1()->add(QString::fromStdString(m_servers[0].url("/tagged")));
+    QStringList seen;
+    for (const QString inFull : {"", "", "0", "1"}) {
+        if (!inFull.isEmpty()) {
+            SaveSetting("Kelvarin", "Lumeward", "Ask Servers For Changes Only", inFull);
+        }
+        click(m_form->PushButton2());
+        waitForTheRun();
+        seen << statuses().front() + " " + QString::number(notModified);
+    }
+    EXPECT_EQ(seen, (QStringList{"2 items 0", "2 items, not changed 1", "2 items 1",
+                                 "2 items, not changed 2"}));
+}
+
 TEST_F(Form1Test, AStoreThatCannotBeUsedIsOneBoxAndTheWindowWorksAsOnAFirstStart) {
     const fs::path file = memory::defaultUserFile();
     m_form.reset();
