@@ -45,6 +45,17 @@ std::string_view addressOf(const std::optional<SuggestedAddress>& suggested) {
     return suggested ? std::string_view(suggested->address) : std::string_view();
 }
 
+// The kept address at position as parameters 1 to 6: position, address,
+// status, detail, suggested reason, suggested address.
+Query& bindKept(Query&& query, std::size_t position, const KeptAddress& kept) {
+    return query.bind(1, static_cast<std::int64_t>(position))
+        .bind(2, kept.address)
+        .bind(3, kept.status)
+        .bind(4, kept.detail)
+        .bind(5, reasonOf(kept.suggested))
+        .bind(6, addressOf(kept.suggested));
+}
+
 // A reason this program does not know (written by a newer one) suggests nothing.
 std::optional<SuggestedAddress> suggestedOf(std::int64_t reason, std::string_view address) {
     using Reason = SuggestedAddress::Reason;
@@ -113,16 +124,10 @@ void UserStore::keepAddresses(std::span<const KeptAddress> list) {
         db.query("DELETE FROM kept_address").step();
         for (std::size_t position = 0; position < list.size(); ++position) {
             const KeptAddress& kept = list[position];
-            db.query(
-                  "INSERT INTO kept_address "
-                  "(position, address, status, detail, suggested_reason, suggested) "
-                  "VALUES (?1, ?2, ?3, ?4, ?5, ?6)")
-                .bind(1, static_cast<std::int64_t>(position))
-                .bind(2, kept.address)
-                .bind(3, kept.status)
-                .bind(4, kept.detail)
-                .bind(5, reasonOf(kept.suggested))
-                .bind(6, addressOf(kept.suggested))
+            bindKept(db.query("INSERT INTO kept_address "
+                              "(position, address, status, detail, suggested_reason, suggested) "
+                              "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"),
+                     position, kept)
                 .step();
         }
         transaction.commit();
@@ -131,15 +136,10 @@ void UserStore::keepAddresses(std::span<const KeptAddress> list) {
 
 void UserStore::keepStatus(std::size_t position, const KeptAddress& kept) {
     m_file.use([&](Connection& db) {
-        db.query(
-              "UPDATE kept_address SET status = ?3, detail = ?4, suggested_reason = ?5, "
-              "suggested = ?6 WHERE position = ?1 AND address = ?2")
-            .bind(1, static_cast<std::int64_t>(position))
-            .bind(2, kept.address)
-            .bind(3, kept.status)
-            .bind(4, kept.detail)
-            .bind(5, reasonOf(kept.suggested))
-            .bind(6, addressOf(kept.suggested))
+        bindKept(
+            db.query("UPDATE kept_address SET status = ?3, detail = ?4, suggested_reason = ?5, "
+                     "suggested = ?6 WHERE position = ?1 AND address = ?2"),
+            position, kept)
             .step();
     });
 }
